@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "app/WindowPrompts.h"
+
+/// Records the window's message boxes and beeps instead of showing them.
+class RecordingPrompts : public app::WindowPrompts {
+ public:
+  struct Box {
+    QString caption;
+    QString text;
+  };
+
+  void ErrorBox(QWidget*, const QString& caption, const QString& text) override { boxes.push_back({caption, text}); }
+  void MessageBeep() override { ++beeps; }
+
+  std::vector<Box> boxes;
+  int beeps = 0;
+};

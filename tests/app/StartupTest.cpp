@@ -1,0 +1,112 @@
+// Start-up defaults, port listing and port selection.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QSlider>
+
+#include "WindowFixture.h"
+#include "app/StatusPanelBar.h"
+
+namespace {
+
+TEST_F(WindowTest, StartsCapturingWithTheDefaultsAndWithoutOpeningAPort) {
+  auto& w = Create();
+  EXPECT_TRUE(w.Running);
+  EXPECT_EQ(w.bStart->text(), "Stop");
+  EXPECT_EQ(w.cbBaud->currentText(), "115200");
+  EXPECT_EQ(w.cbLogTimeOut->currentIndex(), 1);
+  EXPECT_EQ(w.cbScale->currentIndex(), 11);
+  EXPECT_EQ(w.cbFilterScale->currentIndex(), 7);
+  EXPECT_EQ(w.tbOff->minimum(), -32766);
+  EXPECT_EQ(w.tbOff->maximum(), 32767);
+  EXPECT_EQ(w.tbOff->value(), 0);
+  EXPECT_EQ(w.DcOffset, -8196);
+  EXPECT_EQ(w.DcScale, 50.0);
+  EXPECT_EQ(w.AcScale, 2.0);
+  EXPECT_EQ(w.LogTimeoutMinutes, 2);
+  EXPECT_TRUE(w.OffsetInitPending);
+  EXPECT_TRUE(w.cbEnabled->isChecked());
+  EXPECT_TRUE(w.cbFilter->isChecked());
+  EXPECT_FALSE(w.CheckBoxLog->isEnabled());
+  for (int channel = 1; channel <= 8; ++channel) {
+    EXPECT_EQ(w.DcEnabled[channel], channel == 1);
+    EXPECT_EQ(w.AcEnabled[channel], channel == 1);
+    const TBgrColor dc = w.DcColor[channel];
+    const TBgrColor ac = w.AcColor[channel];
+    EXPECT_EQ(ac.R, dc.R >> 1);
+    EXPECT_EQ(ac.G, dc.G >> 1);
+    EXPECT_EQ(ac.B, dc.B >> 1);
+  }
+  for (int panel = 0; panel < 9; ++panel) EXPECT_EQ(w.StatusTemp->PanelWidth(panel), 0) << panel;
+  EXPECT_EQ(w.StatusTemp->PanelWidth(9), 50);
+  EXPECT_EQ(w.Surface->Width(), 472);
+  EXPECT_EQ(w.Surface->Height(), 353);
+  EXPECT_EQ(OpenCount(), 0);
+  EXPECT_TRUE(Prompts().boxes.empty());
+}
+
+TEST_F(WindowTest, ListsThePortsThatOpenAndOpensTheFirstAt115200EightNoneOne) {
+  AddPorts({1, 3, 4});
+  auto& w = Create();
+  w.FormShow();
+  ASSERT_EQ(w.ComboBoxPort->count(), 3);
+  EXPECT_EQ(w.ComboBoxPort->itemText(0), "COM1");
+  EXPECT_EQ(w.ComboBoxPort->itemText(1), "COM3");
+  EXPECT_EQ(w.ComboBoxPort->itemText(2), "COM4");
+  EXPECT_EQ(w.ComboBoxPort->itemData(2).toInt(), 4);
+  EXPECT_EQ(w.ComboBoxPort->currentIndex(), 0);
+  EXPECT_TRUE(w.serial->Active());
+  EXPECT_EQ(w.serial->Port(), 1);
+  ExpectLineSettings(115200);
+  EXPECT_TRUE(Prompts().boxes.empty());
+}
+
+TEST_F(WindowTest, WithoutPortsReportsTheListIndexOnceAndKeepsCapturing) {
+  auto& w = Create();
+  w.RunGuarded([&] { w.FormShow(); });
+  ASSERT_EQ(Prompts().boxes.size(), 1u);
+  EXPECT_EQ(Prompts().boxes[0].caption, "Dez Idure");
+  EXPECT_EQ(Prompts().boxes[0].text, "List index out of bounds (-1)");
+  EXPECT_EQ(w.ComboBoxPort->count(), 0);
+  EXPECT_FALSE(w.serial->Active());
+  EXPECT_TRUE(w.Running);
+}
+
+TEST_F(WindowTest, PickingABaudRateReopensTheSelectedPort) {
+  AddPorts({2});
+  auto& w = Create();
+  w.FormShow();
+  const int opensBefore = OpenCount();
+  w.cbBaud->setCurrentIndex(5);
+  emit w.cbBaud->activated(5);
+  EXPECT_EQ(OpenCount(), opensBefore + 1);
+  EXPECT_TRUE(w.serial->Active());
+  ExpectLineSettings(9600);
+}
+
+TEST_F(WindowTest, APortHeldElsewhereIsReportedAndLeftClosed) {
+  AddPorts({1});
+  AddBusyPort(3);
+  auto& w = Create();
+  w.FormShow();
+  w.ComboBoxPort->addItem(QStringLiteral("COM3"), 3);
+  w.ComboBoxPort->setCurrentIndex(1);
+  emit w.ComboBoxPort->activated(1);
+  ASSERT_EQ(Prompts().boxes.size(), 1u);
+  EXPECT_EQ(Prompts().boxes[0].caption, "Error");
+  EXPECT_EQ(Prompts().boxes[0].text, "Selected port is invalid");
+  EXPECT_FALSE(w.serial->Active());
+}
+
+TEST_F(WindowTest, ListingAgainKeepsTheSelectedPortByNumber) {
+  AddPorts({1, 3, 4});
+  auto& w = Create();
+  w.FormShow();
+  w.ComboBoxPort->setCurrentIndex(2);
+  emit w.ComboBoxPort->activated(2);
+  w.ListPorts();
+  EXPECT_EQ(w.ComboBoxPort->currentText(), "COM4");
+  EXPECT_EQ(w.serial->Port(), 4);
+}
+
+}  // namespace

@@ -1,0 +1,162 @@
+// The whole receive path in one process: the simulated board writes frames to
+// a pseudo-terminal, the real serial component reads them and announces them
+// on the event loop, and the window draws and logs them. What the surface
+// shows and what the log holds are checked against the frames sent, computed
+// here independently of the program's own arithmetic.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/main.h"
+#include "tools/FrameGenerator.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class RecordingPrompts : public app::WindowPrompts {
+ public:
+  void ErrorBox(QWidget*, const QString&, const QString& text) override { boxes.push_back(text); }
+  void MessageBeep() override { ++beeps; }
+  std::vector<QString> boxes;
+  int beeps = 0;
+};
+
+struct Pty {
+  Pty() {
+    char name[256];
+    termios raw{};
+    cfmakeraw(&raw);
+    if (openpty(&master, &slave, name, &raw, nullptr) != 0) return;
+    path = name;
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+  }
+  ~Pty() {
+    if (master >= 0) close(master);
+    if (slave >= 0) close(slave);
+  }
+  int master = -1, slave = -1;
+  std::string path;
+};
+
+std::vector<std::string> SplitFields(const std::string& line) {
+  std::vector<std::string> fields;
+  size_t start = 0;
+  while (true) {
+    const size_t comma = line.find(", ", start);
+    fields.push_back(line.substr(start, comma - start));
+    if (comma == std::string::npos) return fields;
+    start = comma + 2;
+  }
+}
+
+TEST(LivePath, WhatIsDrawnAndLoggedMatchesTheFramesSent) {
+  Pty pty;
+  ASSERT_FALSE(pty.path.empty()) << "no pseudo-terminal";
+  // The slave stays open here too, so the program's open and close never hang up the line.
+  setenv("DEZIDURE_COM1", pty.path.c_str(), 1);
+
+  const fs::path previous = fs::current_path();
+  const fs::path dir = fs::temp_directory_path() / ("dezidure-live-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  fs::current_path(dir);
+
+  auto prompts = std::make_unique<RecordingPrompts>();
+  RecordingPrompts& recorded = *prompts;
+  TfMainDeps deps;
+  deps.prompts = std::move(prompts);
+  auto window = std::make_unique<TfMain>(std::move(deps));
+  TfMain& w = *window;
+  w.FormShow();
+  ASSERT_TRUE(w.serial->Active()) << "COM1 did not open";
+  w.Timer2Timer();
+  w.CheckBoxLog->setChecked(true);
+
+  sim::BoardConfig board;
+  board.channels = 8;
+  board.temperatures = true;
+  board.seed = 11;
+  sim::FrameGenerator generator(board);
+  constexpr int kFrames = 1000;  // 3 s of signal: the sweep does not wrap at the default size
+  std::vector<sim::FrameValues> sent;
+  std::string pending;
+  QElapsedTimer clock;
+  clock.start();
+  while ((sent.size() < kFrames || !pending.empty() || w.FrameClock < 3.0L * kFrames) && clock.elapsed() < 20000) {
+    while (sent.size() < kFrames && pending.size() < 4096) {
+      const sim::Emission& e = generator.Next();
+      pending += e.bytes;
+      sent.push_back(e.frame);
+    }
+    const ssize_t n = write(pty.master, pending.data(), pending.size());
+    if (n > 0) pending.erase(0, static_cast<size_t>(n));
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  ASSERT_EQ(w.FrameClock, 3.0L * kFrames) << "not every frame was received";
+  w.CheckBoxLog->setChecked(false);
+
+  // Channel 1's DC mark of every frame, computed from first principles.
+  const uint16_t dcBlue = 0x001F, acBlue = 0x000F;
+  int checked = 0;
+  for (size_t f = 0; f < sent.size(); ++f) {
+    const long double t = 3.0L * static_cast<long double>(f);
+    const int col = static_cast<int>(t * 50 / 500);
+    const int row = static_cast<int>(std::trunc((-8196.0L + sent[f].samples[0]) / 50 + 353 / 8.0 * 4));
+    if (row < 1 || row > 351) continue;
+    const uint16_t shown = w.Surface->Pixel(row, col);
+    EXPECT_TRUE(shown == dcBlue || shown == acBlue) << "frame " << f << " col " << col << " row " << row;
+    ++checked;
+  }
+  EXPECT_GT(checked, kFrames / 2);
+
+  std::ifstream log(fs::directory_iterator(dir)->path(), std::ios::binary);
+  std::stringstream content;
+  content << log.rdbuf();
+  const std::string text = content.str();
+  size_t lineStart = 0;
+  size_t line = 0;
+  while (lineStart < text.size()) {
+    const size_t end = text.find("\r\n", lineStart);
+    ASSERT_NE(end, std::string::npos) << "unterminated line";
+    const std::vector<std::string> fields = SplitFields(text.substr(lineStart, end - lineStart));
+    ASSERT_LT(line, sent.size());
+    ASSERT_EQ(fields.size(), 8u * 5) << "line " << line;
+    for (size_t k = 0; k < 8; ++k) {
+      EXPECT_EQ(fields[k * 5 + 1], std::to_string(k + 1));
+      EXPECT_EQ(fields[k * 5 + 2], std::to_string(sent[line].samples[k])) << "line " << line;
+      EXPECT_EQ(fields[k * 5 + 3], "");
+      EXPECT_EQ(fields[k * 5 + 4], std::to_string(sent[line].temperatures[k])) << "line " << line;
+    }
+    ++line;
+    lineStart = end + 2;
+  }
+  EXPECT_EQ(line, sent.size()) << "one line per frame";
+  EXPECT_TRUE(recorded.boxes.empty());
+  EXPECT_EQ(recorded.beeps, 0);
+
+  window.reset();
+  fs::current_path(previous);
+  fs::remove_all(dir);
+  unsetenv("DEZIDURE_COM1");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication application(argc, argv);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

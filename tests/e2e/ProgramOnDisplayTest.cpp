@@ -1,0 +1,114 @@
+// The real program on a virtual X display, fed by the simulated board: after a
+// few seconds the screen must show channel 1's traces around the scope's
+// centre line, and a termination request must close the window cleanly.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <thread>
+
+#include "ChildProcess.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+/// Rows (from the top of the screen) holding pixels of one colour.
+std::vector<int> RowsOfColour(const QImage& image, QRgb colour) {
+  std::vector<int> rows;
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < image.width(); ++x) {
+      if ((line[x] & 0xFFFFFF) == (colour & 0xFFFFFF)) rows.push_back(y);
+    }
+  }
+  return rows;
+}
+
+/// The screen row of the scope's centre line, halfway between the top and the
+/// bottom silver grid lines (the traces may hide the black line itself).
+int CentreLineRow(const QImage& image) {
+  const QRgb silver = qRgb(198, 198, 198);  // 192 in 5 bits, widened back to 8
+  int top = -1;
+  int bottom = -1;
+  for (int y = 0; y < image.height(); ++y) {
+    int count = 0;
+    for (int x = 0; x < image.width(); ++x) count += (image.pixel(x, y) & 0xFFFFFF) == (silver & 0xFFFFFF);
+    if (count < 150) continue;
+    if (top < 0) top = y;
+    bottom = y;
+  }
+  return top >= 0 && bottom > top ? (top + bottom) / 2 : -1;
+}
+
+/// The most frequent value: the row a settled trace keeps returning to.
+int MostCommon(const std::vector<int>& values) {
+  std::map<int, int> counts;
+  for (int v : values) ++counts[v];
+  return std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+}
+
+TEST(ProgramOnDisplay, ShowsChannelOneTracesAndClosesCleanly) {
+  const std::filesystem::path work =
+      std::filesystem::temp_directory_path() / ("dezidure-e2e-" + std::to_string(getpid()));
+  std::filesystem::create_directories(work);
+
+  ChildProcess xvfb({XVFB_BIN, "-displayfd", "1", "-screen", "0", "800x700x24", "-nolisten", "tcp"});
+  const std::string display = xvfb.ReadLine(10s);
+  ASSERT_FALSE(display.empty()) << "Xvfb did not start";
+
+  ChildProcess board({SIM_BIN, "--exit-on-hangup", "--channels", "8", "--seed", "7"});
+  const std::string port = board.ReadLine(5s);
+  ASSERT_FALSE(port.empty()) << "the simulator did not report its port";
+
+  ChildProcess program({DEZIDURE_BIN},
+                       {
+                           "DISPLAY=:" + display,
+                           "DEZIDURE_COM1=" + port,
+                           "QT_QPA_PLATFORM=xcb",
+                       },
+                       work.string());
+  // The high-pass filter starts from rest and takes about 1.5 s per time
+  // constant to settle on the board's baseline; after 11 s the third sweep
+  // shows it settled.
+  std::this_thread::sleep_for(11s);
+
+  setenv("DISPLAY", (":" + display).c_str(), 1);
+  setenv("QT_QPA_PLATFORM", "xcb", 1);
+  int argc = 1;
+  char name[] = "e2e";
+  char* argv[] = {name, nullptr};
+  QGuiApplication application(argc, argv);
+  const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+  screen.save(QString::fromStdString((work / "screen.png").string()));
+
+  const int centre = CentreLineRow(screen);
+  ASSERT_GE(centre, 0) << "no scope centre line on screen; see " << (work / "screen.png");
+  // Channel 1: DC in full blue, AC in blue at half intensity, as 5-bit colour
+  // components widen to 8 bits on screen.
+  const std::vector<int> dc = RowsOfColour(screen, qRgb(0, 0, 255));
+  const std::vector<int> ac = RowsOfColour(screen, qRgb(0, 0, 123));
+  ASSERT_GT(dc.size(), 100u) << "no DC trace; see " << (work / "screen.png");
+  ASSERT_GT(ac.size(), 100u) << "no AC trace; see " << (work / "screen.png");
+  // The board's baseline sits near 8196 counts, which the default offset puts
+  // on the centre line; the settled high-pass trace lies on it too.
+  EXPECT_NEAR(MostCommon(dc), centre, 60);
+  const auto nearCentre = std::count_if(ac.begin(), ac.end(), [&](int row) { return std::abs(row - centre) <= 6; });
+  EXPECT_GT(nearCentre, 50);
+
+  int status = -1;
+  EXPECT_TRUE(program.Stop(SIGTERM, 10s, status)) << "the program did not close";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "exit status " << status;
+  EXPECT_TRUE(board.WaitExit(5s, status)) << "the simulator outlived the program";
+  if (!HasFailure()) std::filesystem::remove_all(work);
+}
+
+}  // namespace
