@@ -1,8 +1,12 @@
 // Start-up defaults, port listing and port selection.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSlider>
+#include <fstream>
 
 #include "WindowFixture.h"
 #include "app/StatusPanelBar.h"
@@ -107,6 +111,23 @@ TEST_F(WindowTest, ListingAgainKeepsTheSelectedPortByNumber) {
   w.ListPorts();
   EXPECT_EQ(w.ComboBoxPort->currentText(), "COM4");
   EXPECT_EQ(w.serial->Port(), 4);
+}
+
+TEST_F(WindowInScratchDirectoryTest, TheLogoFileReplacesTheBuiltInPictureWhenItLoads) {
+  {
+    std::ofstream broken("logo.bmp");
+    broken << "not a picture";
+  }
+  auto& first = Create();
+  EXPECT_EQ(first.iLogo->pixmap().size(), QSize(160, 65)) << "the built-in picture stays";
+  EXPECT_TRUE(Prompts().boxes.empty());
+  DestroyWindow();
+
+  QImage logo(40, 20, QImage::Format_RGB888);
+  logo.fill(Qt::red);
+  ASSERT_TRUE(logo.save("logo.bmp"));
+  auto& second = Create();
+  EXPECT_EQ(second.iLogo->pixmap().size(), QSize(40, 20));
 }
 
 }  // namespace

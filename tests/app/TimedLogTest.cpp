@@ -1,6 +1,5 @@
 // The timed log: file per start, one line per frame, time limit, and the
 // failures that must stop a log loudly rather than drop its lines.
-#include <unistd.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,22 +21,8 @@ std::string Bytes(std::initializer_list<int> values) {
   return bytes;
 }
 
-class TimedLogTest : public WindowTest {
+class TimedLogTest : public WindowInScratchDirectoryTest {
  protected:
-  void SetUp() override {
-    m_previous = fs::current_path();
-    m_dir = fs::temp_directory_path() / ("dezidure-log-" + std::to_string(getpid()) + "-" +
-                                         testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(m_dir);
-    fs::create_directories(m_dir);
-    fs::current_path(m_dir);
-  }
-  void TearDown() override {
-    DestroyWindow();
-    fs::current_path(m_previous);
-    fs::remove_all(m_dir);
-  }
-
   TfMain& OpenWithLogEnabled() {
     AddPorts({1});
     TfMain& w = Create();
@@ -68,8 +53,6 @@ class TimedLogTest : public WindowTest {
     content << in.rdbuf();
     return content.str();
   }
-
-  fs::path m_dir, m_previous;
 };
 
 TEST_F(TimedLogTest, WritesOneLinePerFrameNamedAfterTheStartTime) {
@@ -115,6 +98,16 @@ TEST_F(TimedLogTest, TheTimeLimitEndsTheLogAndResetsTheCount) {
   Receive(w, Bytes({0xA5, 0x00, 0x05, 0x00, 0x02}));
   EXPECT_EQ(w.LogSampleCount, 0);
   EXPECT_EQ(Slurp(ExpectedName()), TimeText() + ", 1, 1, \r\n");
+}
+
+TEST_F(TimedLogTest, ClosingTheWindowClosesARunningLogComplete) {
+  auto& w = OpenWithLogEnabled();
+  w.CheckBoxLog->setChecked(true);
+  Receive(w, Bytes({0xA5, 0x00, 0x05, 0x00, 0x07}));
+  w.close();
+  EXPECT_EQ(Slurp(ExpectedName()), TimeText() + ", 1, 7, \r\n");
+  EXPECT_EQ(Prompts().beeps, 1);
+  EXPECT_FALSE(w.serial->Active());
 }
 
 TEST_F(TimedLogTest, ALogThatCannotBeCreatedStopsLoudly) {

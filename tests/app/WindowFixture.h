@@ -1,10 +1,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <ctime>
+#include <filesystem>
 #include <initializer_list>
 #include <memory>
+#include <string>
 
 #include "RecordingPrompts.h"
 #include "app/main.h"
@@ -54,4 +57,26 @@ class WindowTest : public testing::Test {
   std::unique_ptr<TfMain> m_window;
   RecordingPrompts* m_prompts = nullptr;
   std::time_t m_now = 1796688000;  // a fixed moment, so log names are known
+};
+
+/// A window test run in an empty working directory of its own, where the
+/// window looks for its logo file and writes its logs.
+class WindowInScratchDirectoryTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    m_previous = std::filesystem::current_path();
+    m_dir = std::filesystem::temp_directory_path() / ("dezidure-test-" + std::to_string(getpid()) + "-" +
+                                                      testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(m_dir);
+    std::filesystem::create_directories(m_dir);
+    std::filesystem::current_path(m_dir);
+  }
+  void TearDown() override {
+    DestroyWindow();
+    std::filesystem::current_path(m_previous);
+    std::filesystem::remove_all(m_dir);
+  }
+
+ private:
+  std::filesystem::path m_dir, m_previous;
 };
