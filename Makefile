@@ -2,6 +2,7 @@
 # Both install missing build dependencies first (scripts/install-deps.sh).
 
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 600
 
 .PHONY: run test build deps bench fuzz soak clean
 
@@ -12,7 +13,9 @@ build: deps
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build build -j $(JOBS)
 
-run: build
+run: deps
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build -j $(JOBS) --target dezidure dezidure-sim
 	scripts/run.sh
 
 test: deps
@@ -22,7 +25,7 @@ bench: build
 	scripts/bench.sh
 
 fuzz: deps
-	scripts/fuzz.sh $(or $(SECONDS),600)
+	scripts/fuzz.sh $(FUZZ_SECONDS)
 
 soak: build
 	scripts/soak.sh

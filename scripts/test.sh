@@ -10,7 +10,9 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWERROR=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
-export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1:strict_string_checks=1"
+# intercept_strndup=0: this compiler's strndup check reads one byte past
+# buffers that the X keyboard library legitimately passes without a NUL.
+export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1:strict_string_checks=1:intercept_strndup=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DWERROR=ON -DSANITIZE=ON -DDEZIDURE_BENCH=OFF

@@ -404,8 +404,9 @@ int32_t TSerial::ReadString(std::string& Text) {
     return 0;
   }
   const size_t limit = size_t{m_rxQueueSize} + 1;
-  std::string text(limit, '\0');
-  uint8_t* out = reinterpret_cast<uint8_t*>(text.data());
+  // Read straight into the caller's string: a reused string costs no allocation per call.
+  Text.resize(limit);
+  uint8_t* out = reinterpret_cast<uint8_t*>(Text.data());
   size_t count = 0;
   int32_t failure = 0;
   {
@@ -416,8 +417,7 @@ int32_t TSerial::ReadString(std::string& Text) {
       failure = comm::SerialPlatform::LastError();
     count += got;
   }
-  text.resize(count);
-  Text = std::move(text);
+  Text.resize(count);
   if (failure != 0) HandleLastError(failure);
   return static_cast<int32_t>(count);
 }

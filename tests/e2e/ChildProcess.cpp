@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <thread>
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
@@ -17,6 +18,8 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::vect
   m_pid = fork();
   if (m_pid < 0) throw std::runtime_error("fork failed");
   if (m_pid == 0) {
+    // A test that dies must not leave its display server or board behind.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
     dup2(out[1], STDOUT_FILENO);
     close(out[0]);
     close(out[1]);
