@@ -7,21 +7,15 @@
 
 #include "acquisition/FrameParser.h"
 #include "acquisition/TraceMath.h"
+#include "app/Conversions.h"
 #include "app/StatusPanelBar.h"
 #include "app/main.h"
 
 namespace {
 
-constexpr int64_t kInitialDcOffset = -8196;
 constexpr int kRepaintEveryCalls = 11;
 constexpr int kTemperaturePanelWidth = 35;
-constexpr int kStatisticsPanelWidth = 80;
 constexpr long double kFramePeriodMs = 3;
-
-/// Counters run all day; they stop at their largest value instead of overflowing.
-void CountUp(int32_t& counter) {
-  if (counter < std::numeric_limits<int32_t>::max()) ++counter;
-}
 
 }  // namespace
 
@@ -77,7 +71,7 @@ void TfMain::ProcessFrame(const acq::FrameView& frame) {
     } catch (...) {
       m_prompts->MessageBeep();
     }
-    CountUp(SampleCount);
+    app::CountUp(SampleCount);
     LogSampleStart(k, Sample);
     if (frame.hasTemperature) {
       const uint8_t temperature = frame.Temperature(k);

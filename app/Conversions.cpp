@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <limits>
 
 namespace app {
 
@@ -55,6 +56,10 @@ int32_t SpinValue(std::string_view text, int32_t minimum) {
 std::string FailureReportText(std::string text) {
   if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
   return text;
+}
+
+void CountUp(int32_t& counter) {
+  if (counter < std::numeric_limits<int32_t>::max()) ++counter;
 }
 
 }  // namespace app

@@ -40,4 +40,8 @@ int32_t SpinValue(std::string_view text, int32_t minimum);
 /// last character sorts after the full stop ("...value" gets one, "(-1)" not).
 std::string FailureReportText(std::string text);
 
+/// Adds one to a counter that runs all day; it stops at its largest value
+/// instead of overflowing.
+void CountUp(int32_t& counter);
+
 }  // namespace app

@@ -23,8 +23,6 @@
 namespace {
 
 const QString kApplicationTitle = QStringLiteral("Dez Idure");
-constexpr int64_t kInitialDcOffset = -8196;
-constexpr int kStatisticsPanelWidth = 80;
 
 std::string Std(const QString& text) { return text.toStdString(); }
 

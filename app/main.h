@@ -164,6 +164,9 @@ class TfMain : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  static constexpr int64_t kInitialDcOffset = -8196;
+  static constexpr int kStatisticsPanelWidth = 80;  ///< status panels 0 and 1 once they show
+
   void BuildLayout();
   void BuildHeader();
   void BuildControlStrip();
@@ -195,9 +198,8 @@ class TfMain : public QWidget {
   std::array<QLabel*, 7> m_acLabels{};
   int32_t m_xInterval = 500;  ///< seDX's value, kept current by its text changes
   bool m_logTicked = false;   ///< CheckBoxLog's state, kept current by its clicks
-  bool m_formShown = false;
-  std::string m_rxChunk;  ///< the bytes of one notification; reused, no allocation per call
-  std::string m_rxRead;   ///< the bytes of one read; reused
-  std::string m_logLine;  ///< the log line being built
+  std::string m_rxChunk;      ///< the bytes of one notification; reused, no allocation per call
+  std::string m_rxRead;       ///< the bytes of one read; reused
+  std::string m_logLine;      ///< the log line being built
   logbook::TimeOfDayText m_timeText;
 };

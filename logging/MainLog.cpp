@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "app/Conversions.h"
 #include "app/main.h"
 
 namespace {
@@ -56,7 +57,7 @@ void TfMain::Timer1Timer() {
 
 void TfMain::LogSampleStart(int32_t Channel, int64_t Sample) {
   if (m_logTicked) {
-    if (LogSampleCount < std::numeric_limits<int32_t>::max()) ++LogSampleCount;
+    app::CountUp(LogSampleCount);
     LogActive = true;
   }
   if (!LogActive) return;

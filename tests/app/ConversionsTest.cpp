@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "app/Conversions.h"
 
 namespace {
@@ -47,6 +49,14 @@ TEST(Conversions, FailureReportAddsAFullStopOnlyAfterCharactersSortingAfterIt) {
   EXPECT_EQ(app::FailureReportText("code 5"), "code 5.");
   EXPECT_EQ(app::FailureReportText(""), "");
   EXPECT_EQ(app::ListIndexError(-1).what(), std::string("List index out of bounds (-1)"));
+}
+
+TEST(Conversions, CountersStopAtTheirLargestValue) {
+  int32_t counter = std::numeric_limits<int32_t>::max() - 1;
+  app::CountUp(counter);
+  EXPECT_EQ(counter, std::numeric_limits<int32_t>::max());
+  app::CountUp(counter);
+  EXPECT_EQ(counter, std::numeric_limits<int32_t>::max());
 }
 
 }  // namespace
