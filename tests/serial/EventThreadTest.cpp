@@ -13,103 +13,72 @@ using Log = std::vector<std::string>;
 
 namespace {
 
+double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
 class EventThread : public SerialFixture {
  protected:
-  // Raises events once the thread waits, and returns after the thread has
+  // Feeds bytes and events once the thread waits, and returns after it has
   // dispatched them all and blocks in a later wait.
-  void RaiseAndSettle(uint32_t events, const std::string& bytes = {}) {
+  void FeedAndSettle(const std::string& bytes, uint32_t events = comm::kEvRxChar) {
     ASSERT_TRUE(state->WaitForWaiter(2s)) << "the event thread never waited";
     const int waits = state->Snapshot().waitCalls;
-    if (!bytes.empty()) state->Feed(bytes);
-    if (events != 0) state->RaiseEvents(events);
+    state->Feed(bytes, events);
     ASSERT_TRUE(
         poster->PumpUntil([&] { return state->Snapshot().waitCalls > waits && state->WaitForWaiter(0ms); }, 2s));
   }
-  void FeedAndSettle(const std::string& bytes) { RaiseAndSettle(0, bytes); }
-
-  static double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 };
 
-TEST_F(EventThread, ReceivedBytesGiveOneRxDataOnTheMainThreadPerWait) {
-  std::string received;
-  int calls = 0;
-  bool onMainThread = true;
-  const auto mainThread = std::this_thread::get_id();
-  serial->OnRxData = [&](TSerial* sender) {
-    ++calls;
-    onMainThread = onMainThread && std::this_thread::get_id() == mainThread;
-    std::string text;
-    sender->ReadString(text);
-    received += text;
-  };
-  Open();
-  FeedAndSettle("hello");
-  EXPECT_EQ(calls, 1);
-  EXPECT_EQ(received, "hello");
-  poster->PumpFor(50ms);
-  EXPECT_EQ(calls, 1) << "no notification without a new event";
-  FeedAndSettle("world");
-  EXPECT_EQ(calls, 2);
-  EXPECT_EQ(received, "helloworld");
-  EXPECT_TRUE(onMainThread);
-}
-
-TEST_F(EventThread, DispatchesSeveralEventsOfOneWaitInTheFixedOrder) {
+TEST_F(EventThread, DispatchesTheEventsOfOneWaitInFixedOrderReadingEachLineAtItsTurn) {
   Log log;
-  serial->OnSignalChange = [&log](TSerial*, eModemInSignal signal, bool on) {
+  serial->OnSignalChange = [&](TSerial*, eModemInSignal signal, bool on) {
     const char* names[] = {"CTS", "DSR", "RLSD"};
     log.push_back(std::string(names[signal]) + (on ? " on" : " off"));
+    state->SetModemStatus(comm::kMsRlsdOn);
   };
   serial->OnTxEmpty = [&log](TSerial*) { log.push_back("TxEmpty"); };
   serial->OnBreak = [&log](TSerial*) { log.push_back("Break"); };
   serial->OnRing = [&log](TSerial*) { log.push_back("Ring"); };
   serial->OnRxData = [&log](TSerial*) { log.push_back("RxData"); };
-  state->SetModemStatus(comm::kMsCtsOn | comm::kMsRlsdOn);
+  state->SetModemStatus(comm::kMsCtsOn);
   Open();
-  RaiseAndSettle(comm::kEvRxChar | comm::kEvRing | comm::kEvBreak | comm::kEvTxEmpty | comm::kEvRlsd | comm::kEvDsr |
-                 comm::kEvCts);
+  FeedAndSettle("", comm::kEvRxChar | comm::kEvRing | comm::kEvBreak | comm::kEvTxEmpty | comm::kEvRlsd | comm::kEvDsr |
+                        comm::kEvCts);
   EXPECT_EQ(log, (Log{"CTS on", "DSR off", "RLSD on", "TxEmpty", "Break", "Ring", "RxData"}));
 }
 
-TEST_F(EventThread, EachSignalChangeReportsTheLineAsReadAtThatMoment) {
-  Log log;
-  serial->OnSignalChange = [&](TSerial*, eModemInSignal signal, bool on) {
-    log.push_back(std::string(signal == msCTS ? "CTS" : "DSR") + (on ? " on" : " off"));
-    state->SetModemStatus(0);
-  };
-  state->SetModemStatus(comm::kMsCtsOn | comm::kMsDsrOn);
-  Open();
-  RaiseAndSettle(comm::kEvCts | comm::kEvDsr);
-  EXPECT_EQ(log, (Log{"CTS on", "DSR off"}));
-}
-
-struct MessageCase {
-  const char* name;
-  uint8_t start;
-  uint8_t end;
-  uint16_t append;
-  std::vector<std::string> feeds;
-  Log messages;
-};
-
 TEST_F(EventThread, MessageModeAssemblesFramedMessages) {
   using std::string;
-  const MessageCase cases[] = {
-      {"strays around a message are dropped", 2, 3, 0, {"\x41\x02\x42\x43\x03\x44"}, {"\x02\x42\x43\x03"}},
-      {"bytes after the end are taken whatever they are", 2, 3, 2, {"\x02\x42\x03\x03\x02"}, {"\x02\x42\x03\x03\x02"}},
-      {"a second start restarts the message", 2, 3, 0, {"\x02\x41\x02\x42\x03"}, {"\x02\x42\x03"}},
-      {"an end without a start is discarded", 2, 3, 0, {"\x03\x41\x02\x41\x03\x03"}, {"\x02\x41\x03"}},
-      {"equal start and end never complete", 2, 2, 0, {"\x02\x41\x02\x42\x02"}, {}},
-      {"two messages in one burst", 2, 3, 0, {"\x02\x41\x03\x02\x42\x03"}, {"\x02\x41\x03", "\x02\x42\x03"}},
-      {"a message split over bursts", 2, 3, 1, {"\x02\x41", "\x42\x03", "\x43"}, {"\x02\x41\x42\x03\x43"}},
-      {"zero bytes are data", 2, 3, 0, {string("\x02\x00\x03", 3)}, {string("\x02\x00\x03", 3)}},
-      {"other framing bytes", 'S', 'E', 0, {"xSabEy"}, {"SabE"}},
+  const struct {
+    const char* name;
+    bool bound;
+    uint8_t start;
+    uint8_t end;
+    uint16_t append;
+    std::vector<std::string> feeds;
+    Log messages;
+  } cases[] = {
+      {"strays around a message are dropped", true, 2, 3, 0, {"\x41\x02\x42\x43\x03\x44"}, {"\x02\x42\x43\x03"}},
+      {"bytes after the end are taken whatever they are",
+       true,
+       2,
+       3,
+       2,
+       {"\x02\x42\x03\x03\x02"},
+       {"\x02\x42\x03\x03\x02"}},
+      {"a second start restarts the message", true, 2, 3, 0, {"\x02\x41\x02\x42\x03"}, {"\x02\x42\x03"}},
+      {"an end without a start is discarded", true, 2, 3, 0, {"\x03\x41\x02\x41\x03\x03"}, {"\x02\x41\x03"}},
+      {"equal start and end never complete", true, 2, 2, 0, {"\x02\x41\x02\x42\x02"}, {}},
+      {"two messages in one burst", true, 2, 3, 0, {"\x02\x41\x03\x02\x42\x03"}, {"\x02\x41\x03", "\x02\x42\x03"}},
+      {"a message split over bursts", true, 2, 3, 1, {"\x02\x41", "\x42\x03", "\x43"}, {"\x02\x41\x42\x03\x43"}},
+      {"zero bytes are data", true, 2, 3, 0, {string("\x02\x00\x03", 3)}, {string("\x02\x00\x03", 3)}},
+      {"other framing bytes", true, 'S', 'E', 0, {"xSabEy"}, {"SabE"}},
+      {"without a handler the bytes stay queued", false, 2, 3, 0, {"\x02xy\x03"}, {}},
   };
-  for (const MessageCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    serial = std::make_unique<TSerial>(std::make_unique<comm::FakeSerialPlatform>(state), poster);
+    Recreate();
     Log got;
-    serial->OnMessage = [&got](TSerial*, const std::string& message) { got.push_back(message); };
+    if (c.bound) serial->OnMessage = [&got](TSerial*, const std::string& message) { got.push_back(message); };
     int rxData = 0;
     serial->OnRxData = [&rxData](TSerial*) { ++rxData; };
     serial->SetRxEventMode(rxMessage);
@@ -120,136 +89,93 @@ TEST_F(EventThread, MessageModeAssemblesFramedMessages) {
     for (const std::string& bytes : c.feeds) FeedAndSettle(bytes);
     EXPECT_EQ(got, c.messages);
     EXPECT_EQ(rxData, 0);
-    EXPECT_EQ(state->Snapshot().queued, 0u);
+    EXPECT_EQ(state->Snapshot().queued == 0, c.bound);
   }
 }
 
-TEST_F(EventThread, MessageModeWithoutHandlerLeavesTheBytesQueued) {
-  int rxData = 0;
-  serial->OnRxData = [&rxData](TSerial*) { ++rxData; };
-  serial->SetRxEventMode(rxMessage);
-  Open();
-  FeedAndSettle("\x02xy\x03");
-  EXPECT_EQ(state->Snapshot().queued, 4u);
-  EXPECT_EQ(rxData, 0);
-}
-
-TEST_F(EventThread, ReadFailureDuringMessageAssemblyIsReportedOnTheMainThread) {
-  const auto mainThread = std::this_thread::get_id();
-  bool onMainThread = false;
-  serial->SetNotifyErrors(neEvent);
-  serial->OnError = [&](TSerial*) { onMainThread = std::this_thread::get_id() == mainThread; };
-  serial->OnMessage = [](TSerial*, const std::string&) {};
-  serial->SetRxEventMode(rxMessage);
-  Open();
-  state->FailNext(comm::FakeOp::Read, comm::kFakeNotReady);
-  FeedAndSettle("\x02");
-  EXPECT_TRUE(onMainThread);
-  EXPECT_EQ(serial->ErrorCode(), comm::kFakeNotReady);
-}
-
-TEST_F(EventThread, FailedWaitsAreReportedOncePerWaitWithoutSpinning) {
+TEST_F(EventThread, FailuresOnTheThreadAreReportedOnTheMainThreadWithoutSpinning) {
   int errors = 0;
-  int rxData = 0;
+  int messages = 0;
+  bool onMainThread = true;
+  const auto mainThread = std::this_thread::get_id();
   serial->SetNotifyErrors(neEvent);
-  serial->OnError = [&errors](TSerial*) { ++errors; };
-  serial->OnRxData = [&rxData](TSerial*) { ++rxData; };
+  serial->OnError = [&](TSerial*) {
+    ++errors;
+    onMainThread = onMainThread && std::this_thread::get_id() == mainThread;
+  };
+  serial->OnMessage = [&messages](TSerial*, const std::string&) { ++messages; };
+  serial->SetRxEventMode(rxMessage);
   Open();
-  ASSERT_TRUE(state->WaitForWaiter(2s));
+  state->FailNext("Read", comm::kFakeNotReady);
+  FeedAndSettle("\x02");
+  EXPECT_EQ(errors, 1) << "a read failure during message assembly";
+
   const int waits = state->Snapshot().waitCalls;
   state->FailWaits(comm::kFakeNotReady, 1000000);
+  state->Feed("\x02A\x03");
   poster->PumpFor(500ms);
-  EXPECT_GE(errors, 2);
-  EXPECT_LE(errors, 8) << "each failed wait must be followed by a pause";
+  EXPECT_GE(errors, 3);
+  EXPECT_LE(errors, 9) << "each failed wait must be followed by a pause";
   EXPECT_LE(state->Snapshot().waitCalls - waits, 8);
-  EXPECT_EQ(rxData, 0);
+  EXPECT_EQ(messages, 0) << "a failed wait announces nothing else";
+  EXPECT_TRUE(onMainThread);
   EXPECT_EQ(serial->ErrorCode(), comm::kFakeNotReady);
 
   const auto start = Clock::now();
   serial->SetActive(false);
-  EXPECT_LT(Seconds(Clock::now() - start), 0.5) << "a pausing thread must not hold up the close";
+  EXPECT_LT(SecondsSince(start), 0.5) << "a pausing thread must not hold up the close";
 }
 
-TEST_F(EventThread, ReopeningDoesNotWaitForTheFullCloseLimit) {
-  int rxData = 0;
-  serial->OnRxData = [&rxData](TSerial*) { ++rxData; };
-  Open();
-  ASSERT_TRUE(state->WaitForWaiter(2s));
-  const auto start = Clock::now();
-  for (int i = 0; i < 5; ++i) serial->SetActive(true);
-  EXPECT_LT(Seconds(Clock::now() - start), 1.0) << "each close should find the thread idle at once";
-  FeedAndSettle("x");
-  EXPECT_EQ(rxData, 1) << "events resume on the reopened port";
-}
-
-TEST_F(EventThread, CloseFromInsideRxDataCompletesAfterTheBoundedWait) {
-  double closeSeconds = -1;
-  int errors = 0;
-  int calls = 0;
-  serial->SetNotifyErrors(neEvent);
-  serial->OnError = [&errors](TSerial*) { ++errors; };
-  serial->OnRxData = [&](TSerial* sender) {
-    ++calls;
-    const auto start = Clock::now();
-    sender->SetActive(false);
-    closeSeconds = Seconds(Clock::now() - start);
-  };
-  Open();
-  ASSERT_TRUE(state->WaitForWaiter(2s));
-  state->Feed("x");
-  ASSERT_TRUE(poster->PumpUntil([&] { return closeSeconds >= 0; }, 3s));
-  EXPECT_GE(closeSeconds, 0.7);
-  EXPECT_LT(closeSeconds, 1.5);
-  EXPECT_FALSE(serial->Active());
-  poster->PumpFor(300ms);
-  EXPECT_EQ(calls, 1);
-  EXPECT_EQ(errors, 0);
-  EXPECT_FALSE(state->Snapshot().open);
-}
-
-TEST_F(EventThread, DestroyingFromInsideAHandlerNeitherHangsNorTouchesFreedMemory) {
-  bool destroyed = false;
-  serial->OnRxData = [&](TSerial*) {
-    serial.reset();
-    destroyed = true;
-  };
-  Open();
-  ASSERT_TRUE(state->WaitForWaiter(2s));
-  state->Feed("x");
-  const auto start = Clock::now();
-  ASSERT_TRUE(poster->PumpUntil([&] { return destroyed; }, 3s));
-  EXPECT_LT(Seconds(Clock::now() - start), 2.0);
-  poster->PumpFor(100ms);
-  EXPECT_FALSE(state->Snapshot().open);
-  EXPECT_EQ(state->Snapshot().closeCount, 1);
-}
-
-TEST_F(EventThread, DestroyingWhileAHandOffIsQueuedDropsIt) {
-  int calls = 0;
-  serial->OnRxData = [&calls](TSerial*) { ++calls; };
-  Open();
-  ASSERT_TRUE(state->WaitForWaiter(2s));
-  state->Feed("x");
-  // Wait until the thread has posted the notification, without running it.
-  const auto deadline = Clock::now() + 2s;
-  while (poster->Pending() == 0 && Clock::now() < deadline) std::this_thread::sleep_for(1ms);
-  ASSERT_EQ(poster->Pending(), 1u);
-  const auto start = Clock::now();
-  serial.reset();
-  EXPECT_LT(Seconds(Clock::now() - start), 2.0);
-  poster->Pump();
-  EXPECT_EQ(calls, 0);
+// A close from inside a handler cannot have the thread idle, so it ends after
+// the bounded wait; one while the notification is still queued drops it and
+// returns at once. Destruction closes first, so it behaves the same.
+TEST_F(EventThread, CloseOrDestructionFromAHandlerOrWithANotificationQueuedNeitherHangsNorRunsIt) {
+  for (const bool inHandler : {true, false}) {
+    for (const bool destroy : {false, true}) {
+      SCOPED_TRACE(testing::Message() << (inHandler ? "in handler, " : "queued, ") << (destroy ? "destroy" : "close"));
+      Recreate();
+      int calls = 0;
+      int errors = 0;
+      double seconds = -1;
+      serial->SetNotifyErrors(neEvent);
+      serial->OnError = [&errors](TSerial*) { ++errors; };
+      auto end = [&] {
+        const auto start = Clock::now();
+        if (destroy)
+          serial.reset();
+        else
+          serial->SetActive(false);
+        seconds = SecondsSince(start);
+      };
+      serial->OnRxData = [&](TSerial*) {
+        ++calls;
+        if (inHandler) end();
+      };
+      Open();
+      state->Feed("x");
+      if (inHandler) {
+        ASSERT_TRUE(poster->PumpUntil([&] { return seconds >= 0; }, 3s));
+        EXPECT_GE(seconds, 0.7);
+        EXPECT_LT(seconds, 1.5);
+      } else {
+        for (const auto deadline = Clock::now() + 2s; poster->Pending() == 0 && Clock::now() < deadline;)
+          std::this_thread::sleep_for(1ms);
+        ASSERT_EQ(poster->Pending(), 1u) << "the thread has posted the notification";
+        end();
+        EXPECT_LT(seconds, 0.5) << "the thread must not be left waiting for the main thread";
+      }
+      poster->PumpFor(200ms);
+      EXPECT_EQ(calls, inHandler ? 1 : 0);
+      EXPECT_EQ(errors, 0);
+      EXPECT_FALSE(state->Snapshot().open);
+    }
+  }
 }
 
 TEST_F(EventThread, ComponentsThatNeverOpenedAreReleasedAtOnce) {
   const auto start = Clock::now();
-  for (int i = 0; i < 20; ++i) {
-    TSerial unused(std::make_unique<comm::FakeSerialPlatform>(state), poster);
-    unused.SetNotifyErrors(neNone);
-    unused.SetPort(7);
-    unused.SetActive(true);
-  }
-  EXPECT_LT(Seconds(Clock::now() - start), 1.0);
+  for (int i = 0; i < 20; ++i) Recreate();
+  EXPECT_LT(SecondsSince(start), 1.0);
 }
 
 }  // namespace

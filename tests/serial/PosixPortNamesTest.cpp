@@ -22,9 +22,7 @@ class PortNames : public ::testing::Test {
     char pattern[] = "/tmp/dezidure-sysfs-XXXXXX";
     ASSERT_NE(::mkdtemp(pattern), nullptr);
     m_root = pattern;
-    fs::create_directories(ClassTty());
     m_environment.sysRoot = m_root.string();
-    m_environment.devRoot = "/dev";
     m_environment.getEnv = [this](const std::string& name) -> std::optional<std::string> {
       const auto it = m_variables.find(name);
       if (it == m_variables.end()) return std::nullopt;
@@ -33,16 +31,14 @@ class PortNames : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(m_root); }
 
-  fs::path ClassTty() const { return m_root / "class" / "tty"; }
-
   // A terminal entry; a UART gets its sysfs type (0 for a phantom node).
   void AddTty(const std::string& name, std::optional<int> uartType = std::nullopt) {
-    fs::create_directories(ClassTty() / name);
-    if (uartType) std::ofstream(ClassTty() / name / "type") << *uartType << '\n';
+    fs::create_directories(m_root / "class/tty" / name);
+    if (uartType) std::ofstream(m_root / "class/tty" / name / "type") << *uartType << '\n';
   }
   void SetConsoles(const std::string& active) {
-    fs::create_directories(ClassTty() / "console");
-    std::ofstream(ClassTty() / "console" / "active") << active << '\n';
+    AddTty("console");
+    std::ofstream(m_root / "class/tty/console/active") << active << '\n';
   }
 
   fs::path m_root;
@@ -50,8 +46,9 @@ class PortNames : public ::testing::Test {
   comm::PortEnvironment m_environment;
 };
 
-TEST_F(PortNames, ProbesUsbThenCdcThenUartsWithHardwareInNumericOrder) {
-  for (const char* name : {"ttyUSB10", "ttyUSB1", "ttyUSB0", "ttyACM0", "tty0", "tty12", "ttyprintk", "ptmx"})
+TEST_F(PortNames, ProbesUsbThenCdcThenUartsWithHardwareInNumericOrderSkippingConsoles) {
+  for (const char* name :
+       {"ttyUSB10", "ttyUSB2", "ttyUSB1", "ttyUSB0", "ttyACM0", "tty0", "tty12", "ttyprintk", "ptmx"})
     AddTty(name);
   AddTty("ttyS0", 4);
   AddTty("ttyS1", 0);
@@ -60,48 +57,28 @@ TEST_F(PortNames, ProbesUsbThenCdcThenUartsWithHardwareInNumericOrder) {
   AddTty("ttyS3");
   AddTty("ttySAC0", 4);
   AddTty("ttyAMA0", 3);
-  SetConsoles("tty0 ttyS0");
+  SetConsoles("tty0 ttyS0 ttyUSB2");
   EXPECT_EQ(comm::PortDevices(m_environment), (Ports{"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB10", "/dev/ttyACM0",
                                                      "/dev/ttyS2", "/dev/ttyS10", "/dev/ttyAMA0", "", ""}));
 }
 
-TEST_F(PortNames, NeverListsAnActiveConsoleWhateverItsKind) {
-  AddTty("ttyUSB0");
-  AddTty("ttyUSB1");
-  AddTty("ttyS0", 4);
-  SetConsoles("ttyUSB0");
-  EXPECT_EQ(comm::DeviceForPort(1, m_environment), "/dev/ttyUSB1");
-  EXPECT_EQ(comm::DeviceForPort(2, m_environment), "/dev/ttyS0");
-  EXPECT_EQ(comm::DeviceForPort(3, m_environment), "");
-}
-
-TEST_F(PortNames, StopsAtNinePorts) {
+TEST_F(PortNames, StopsAtNinePortsAndNamesNothingOutsideOneToNine) {
   for (int i = 0; i < 12; ++i) AddTty("ttyUSB" + std::to_string(i));
-  const Ports ports = comm::PortDevices(m_environment);
-  EXPECT_EQ(ports[0], "/dev/ttyUSB0");
-  EXPECT_EQ(ports[8], "/dev/ttyUSB8");
-}
-
-TEST_F(PortNames, EnvironmentAloneDefinesThePortsWhenAnyIsSet) {
-  AddTty("ttyUSB0");
-  m_variables["DEZIDURE_COM2"] = "/dev/serial/by-id/usb-board-if00";
-  m_variables["DEZIDURE_COM9"] = "/dev/pts/5";
-  EXPECT_EQ(comm::PortDevices(m_environment),
-            (Ports{"", "/dev/serial/by-id/usb-board-if00", "", "", "", "", "", "", "/dev/pts/5"}));
-}
-
-TEST_F(PortNames, EmptyVariablesCountAsUnset) {
-  AddTty("ttyACM3");
-  m_variables["DEZIDURE_COM1"] = "";
-  EXPECT_EQ(comm::DeviceForPort(1, m_environment), "/dev/ttyACM3");
-}
-
-TEST_F(PortNames, NumbersOutsideOneToNineAndMissingSysfsNameNothing) {
-  AddTty("ttyUSB0");
+  EXPECT_EQ(comm::DeviceForPort(9, m_environment), "/dev/ttyUSB8");
   EXPECT_EQ(comm::DeviceForPort(0, m_environment), "");
   EXPECT_EQ(comm::DeviceForPort(10, m_environment), "");
   m_environment.sysRoot = (m_root / "absent").string();
   EXPECT_EQ(comm::PortDevices(m_environment), Ports{});
+}
+
+TEST_F(PortNames, SetVariablesAloneDefineThePortsAndEmptyOnesCountAsUnset) {
+  AddTty("ttyACM3");
+  m_variables["DEZIDURE_COM1"] = "";
+  EXPECT_EQ(comm::DeviceForPort(1, m_environment), "/dev/ttyACM3");
+  m_variables["DEZIDURE_COM2"] = "/dev/serial/by-id/usb-board-if00";
+  m_variables["DEZIDURE_COM9"] = "/dev/pts/5";
+  EXPECT_EQ(comm::PortDevices(m_environment),
+            (Ports{"", "/dev/serial/by-id/usb-board-if00", "", "", "", "", "", "", "/dev/pts/5"}));
 }
 
 }  // namespace
