@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QProgressBar>
 #include <QSlider>
+#include <array>
 #include <limits>
 
 #include "acquisition/FrameParser.h"
@@ -16,6 +17,18 @@ namespace {
 constexpr int kRepaintEveryCalls = 11;
 constexpr int kTemperaturePanelWidth = 35;
 constexpr long double kFramePeriodMs = 3;
+
+/// The status text of a temperature byte ("25°C", "-1°C"), built once per value.
+const QString& TemperatureText(uint8_t temperature) {
+  static const std::array<QString, 256> texts = [] {
+    std::array<QString, 256> all;
+    for (size_t t = 0; t < all.size(); ++t) {
+      all[t] = QString::number(acq::TemperatureDegrees(static_cast<uint8_t>(t))) + QChar(0xB0) + QChar('C');
+    }
+    return all;
+  }();
+  return texts[temperature];
+}
 
 }  // namespace
 
@@ -86,6 +99,15 @@ void TfMain::ProcessFrame(const acq::FrameView& frame) {
   }
 }
 
+int32_t TfMain::SweepColumnOf(long double Time) {
+  // Every trace of a frame has the frame's time: one division per frame, not one per trace.
+  const ColumnInputs inputs{Time, SweepStart, GridStepX, m_xInterval};
+  if (!m_lastColumn || !(m_lastColumn->first == inputs)) {
+    m_lastColumn.emplace(inputs, acq::SweepColumn(Time, SweepStart, GridStepX, m_xInterval));
+  }
+  return m_lastColumn->second;
+}
+
 bool TfMain::MarkFits(int32_t Col, int32_t Row) const {
   if (Row == std::numeric_limits<int32_t>::min() || Row == std::numeric_limits<int32_t>::max()) return false;
   return PointInSurface(Col, Row - 1) && PointInSurface(Col, Row + 1);
@@ -93,7 +115,7 @@ bool TfMain::MarkFits(int32_t Col, int32_t Row) const {
 
 void TfMain::PlotDc(int32_t Channel, int64_t Sample, long double Time) {
   if (DcEnabled[Channel]) {
-    const int32_t Col = acq::SweepColumn(Time, SweepStart, GridStepX, m_xInterval);
+    const int32_t Col = SweepColumnOf(Time);
     const int32_t Row = acq::DcRow(DcOffset, Sample, DcScale, GridStepY);
     if (MarkFits(Col, Row)) {
       const uint32_t colour = ColorWord(DcColor[Channel]);
@@ -121,7 +143,7 @@ void TfMain::MoveOffsetSlider(int64_t position) {
 }
 
 void TfMain::PlotAc(int32_t Channel, int64_t Sample, long double Time) {
-  const int32_t Col = acq::SweepColumn(Time, SweepStart, GridStepX, m_xInterval);
+  const int32_t Col = SweepColumnOf(Time);
   const int32_t P = acq::SweepProgress(Col, Surface ? Surface->Width() : 0);
   progress->setValue(P);
   if (acq::SweepEnds(P)) {
@@ -153,6 +175,6 @@ void TfMain::ShowTemperature(int32_t Channel, uint8_t Temperature) {
   }
   // Every channel's panel must show once it has a reading, not only the first one's.
   if (StatusTemp->PanelWidth(Channel) == 0) StatusTemp->SetPanelWidth(Channel, kTemperaturePanelWidth);
-  StatusTemp->SetPanelText(Channel, QString::number(acq::TemperatureDegrees(Temperature)) + QChar(0xB0) + QChar('C'));
+  StatusTemp->SetPanelText(Channel, TemperatureText(Temperature));
   LastTemperature = Temperature;
 }

@@ -2,6 +2,9 @@
 
 #include "display/Truncation.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace acq {
 
 using disp::DivideOrFault;
@@ -39,7 +42,8 @@ int32_t SweepProgress(int32_t col, int32_t surfaceWidth) {
   }
   // 1000 * col overflows 32 bits from col = 2147484 on; in 64 bits it cannot,
   // and integer division truncates toward zero as required.
-  return TruncToInt32(static_cast<long double>(int64_t{kProgressMax} * col / surfaceWidth));
+  const int64_t progress = int64_t{kProgressMax} * col / surfaceWidth;
+  return static_cast<int32_t>(std::clamp<int64_t>(progress, INT32_MIN, INT32_MAX));
 }
 
 bool SweepEnds(int32_t progress) { return kProgressMax <= int64_t{progress} + 1; }

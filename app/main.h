@@ -6,7 +6,9 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "app/PerChannel.h"
 #include "app/WindowPrompts.h"
@@ -182,6 +184,8 @@ class TfMain : public QWidget {
   void ReadWaitingBytes();
   void CountRxEventForRepaint();
   bool MarkFits(int32_t Col, int32_t Row) const;
+  /// The sweep column of a sample at Time; the last one computed is kept.
+  int32_t SweepColumnOf(long double Time);
   void MoveOffsetSlider(int64_t position);
   void SelectMatchingEntry(QComboBox* list, double value);
   bool ChannelSelected(const app::SpinEdit* spin, int& channel) const;
@@ -201,5 +205,14 @@ class TfMain : public QWidget {
   std::string m_rxChunk;      ///< the bytes of one notification; reused, no allocation per call
   std::string m_rxRead;       ///< the bytes of one read; reused
   std::string m_logLine;      ///< the log line being built
+  struct ColumnInputs {
+    long double time, sweepStart;
+    double gridStepX;
+    int32_t xInterval;
+    bool operator==(const ColumnInputs& o) const {
+      return time == o.time && sweepStart == o.sweepStart && gridStepX == o.gridStepX && xInterval == o.xInterval;
+    }
+  };
+  std::optional<std::pair<ColumnInputs, int32_t>> m_lastColumn;
   logbook::TimeOfDayText m_timeText;
 };

@@ -82,9 +82,11 @@ void TDibSurface::Allocate(int32_t Width, int32_t Height, uint8_t BitsPerPixel) 
   m_AbsHeight = static_cast<int32_t>(absHeight);
   m_RowGap = m_Stride - 2 * Width;
   m_Allocated = true;
+  m_Clean = false;
 }
 
 void TDibSurface::Fill(uint32_t Color) {
+  m_Clean = false;
   if (!m_Bits) {
     return;
   }
@@ -101,6 +103,7 @@ void TDibSurface::PlotIfInside(int64_t col, int64_t row, uint16_t pixel) {
 }
 
 void TDibSurface::DrawLine(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, uint32_t Color) {
+  m_Clean = false;
   // 64-bit coordinates: differences and doubled steps of 32-bit ends cannot
   // overflow.
   int64_t x = X1;

@@ -84,7 +84,16 @@ class TDibSurface {
 
   /// Sets column Col of stored row Row (row 0 = bottom line when Height > 0).
   /// No bounds check: callers keep 0 <= Col < Width and 0 <= Row < AbsHeight.
-  void PutPixel(int32_t Row, int32_t Col, uint32_t Color) { m_RowTable[Row][Col] = PackColor(Color); }
+  void PutPixel(int32_t Row, int32_t Col, uint32_t Color) {
+    m_RowTable[Row][Col] = PackColor(Color);
+    m_Clean = false;
+  }
+
+  /// Records that the pixels now show a picture the owner can recreate
+  /// (for the scope: background and grid); any later drawing, fill or
+  /// reallocation clears the mark.
+  void MarkClean() { m_Clean = true; }
+  bool IsClean() const { return m_Clean; }
 
   /// Bresenham line from (X1, Y1) to (X2, Y2), both ends included; Y counts
   /// picture lines from the top. The pixels chosen depend on the direction.
@@ -129,6 +138,7 @@ class TDibSurface {
   int32_t m_AbsHeight = 0;
   int32_t m_RowGap = 0;
   bool m_Allocated = false;
+  bool m_Clean = false;
   std::unique_ptr<uint16_t[]> m_Bits;
   std::vector<uint16_t*> m_RowTable;
 };

@@ -28,9 +28,16 @@ void TfMain::StartSweep() {
   SweepStart = FrameClock;
   if (!Surface) return;
   Surface->Allocate(pScope->width(), pScope->height(), 16);
-  Surface->Fill(ColorWord(disp::kBackgroundColor));
   const disp::ScopeGrid grid = disp::ComputeGrid(Surface->Width(), Surface->AbsHeight(), GridStepX);
-  disp::DrawGrid(*Surface, grid);
+  // Several channels of the frame that ends a sweep each start one: a picture
+  // nothing has drawn on since the last start already shows this grid.
+  // (The grid depends only on the size, which a reallocation marks unclean,
+  // and on GridStepX, which is set once at creation.)
+  if (!Surface->IsClean()) {
+    Surface->Fill(ColorWord(disp::kBackgroundColor));
+    disp::DrawGrid(*Surface, grid);
+    Surface->MarkClean();
+  }
   GridStepY = grid.gridStepY;
   for (size_t j = 0; j < grid.labelTop.size(); ++j) {
     m_dcLabels[j]->move(kDcLabelLeft, grid.labelTop[j]);

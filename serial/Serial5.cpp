@@ -16,6 +16,9 @@ static_assert(kEventMask == 0x17D, "event mask of an open port");
 constexpr int kCloseWaitMs = 750;
 constexpr std::chrono::milliseconds kClosedPoll{100};
 constexpr std::chrono::milliseconds kFailedWaitPause{100};
+// Shortest time between data notifications once the reader has emptied the
+// queue; below a display's frame time, so the screen looks just as live.
+constexpr std::chrono::milliseconds kRxSettle{10};
 
 constexpr int kSignalRts = 0;
 constexpr int kSignalDtr = 1;
@@ -136,7 +139,10 @@ void TEventThread::Execute() {
     // A wait that a close released, or that ended as the port closed,
     // has nothing left to announce.
     if (serial.Closing || !serial.m_active) continue;
+    const bool data = (mask & comm::kEvRxChar) && serial.m_rxEventMode == rxNormal;
+    const uint32_t queuedBefore = data ? QueuedBytes() : 0;
     Dispatch(mask);
+    if (data) SettleAfterData(queuedBefore);
   }
 }
 
@@ -151,6 +157,27 @@ std::function<void(TSerial&)> Notification(TSerial::TNotifyEvent TSerial::*slot)
 }
 
 }  // namespace
+
+uint32_t TEventThread::QueuedBytes() {
+  uint32_t errors = 0;
+  comm::ComStat status;
+  return SerialPort.m_platform->ClearCommError(errors, status) ? status.cbInQue : 0;
+}
+
+void TEventThread::SettleAfterData(uint32_t queuedBefore) {
+  TSerial& serial = SerialPort;
+  // A reader takes at most RxQueueSize + 1 bytes per notification: while it
+  // keeps taking and bytes are left, announce them at once. A handler that
+  // reads nothing is not called again until new bytes arrive.
+  for (uint32_t left = QueuedBytes(); serial.m_active && left > 0 && left < queuedBefore; left = QueuedBytes()) {
+    queuedBefore = left;
+    if (!HandOver(Notification(&TSerial::OnRxData))) return;
+  }
+  // Then let bytes gather for a moment: a board that writes every frame, or
+  // an adapter that passes bytes on every millisecond, would otherwise wake
+  // both threads hundreds or thousands of times a second.
+  m_handOff.SleepFor(kRxSettle, [&serial] { return !serial.m_active; });
+}
 
 void TEventThread::Dispatch(uint32_t mask) {
   TSerial& serial = SerialPort;

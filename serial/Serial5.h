@@ -60,6 +60,11 @@ class TEventThread {
 
   void Execute();
   void Dispatch(uint32_t mask);
+  // Bytes in the driver's receive queue; 0 when that cannot be told.
+  uint32_t QueuedBytes();
+  // After a data notification: notify again while the reader takes bytes and
+  // some are left, then pause briefly so arriving bytes gather.
+  void SettleAfterData(uint32_t queuedBefore);
   void AssembleMessages();
   bool MessageHandlerBound();
   // Runs `notification` on the main thread and waits for it; false when it

@@ -110,7 +110,8 @@ enum class EscapeFunction : uint32_t {
 // DeviceName fail while the port is closed.
 //
 // Threads: the component's event thread calls WaitCommEvent,
-// GetCommModemStatus and Read while the main thread may call anything else.
+// GetCommModemStatus, ClearCommError and Read while the main thread may call
+// anything else.
 // SetCommMask releases a pending WaitCommEvent (it then succeeds with no
 // events), and so does Close, which returns only after no other thread is
 // inside an operation on the port any more.

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A receiver written straight from the frame rules, independent of the code
@@ -9,67 +10,35 @@
 // drop only the 0xA5 when it is invalid, and take complete frames.
 namespace simtest {
 
-struct DecodedFrame {
-  std::vector<uint16_t> samples;
-  std::vector<uint8_t> temperatures;
+// The samples and the temperatures (none for a frame without them).
+using DecodedFrame = std::pair<std::vector<uint16_t>, std::vector<uint8_t>>;
 
-  bool operator==(const DecodedFrame& other) const {
-    return samples == other.samples && temperatures == other.temperatures;
-  }
-};
-
-class ReferenceParser {
- public:
-  // Appends bytes and returns the frames they complete.
-  std::vector<DecodedFrame> Feed(const std::string& bytes) {
-    m_buffer += bytes;
-    std::vector<DecodedFrame> frames;
-    size_t i = 0;
-    while (m_buffer.size() - i >= 2) {
-      const auto at = [&](size_t k) { return static_cast<uint8_t>(m_buffer[i + k]); };
-      if (at(0) != 0xA5) {
-        ++i;
-        ++m_dropped;
-        continue;
-      }
-      if (m_buffer.size() - i < 3) {
-        break;
-      }
-      const bool temps = (at(1) & 1) != 0;
-      const int per = temps ? 3 : 2;
-      const int length = at(2);
-      const bool valid = length >= per + 3 && length <= 8 * per + 3 && (length - 3) % per == 0;
-      if (!valid) {
-        ++i;
-        ++m_dropped;
-        continue;
-      }
-      if (m_buffer.size() - i < static_cast<size_t>(length)) {
-        break;
-      }
-      DecodedFrame frame;
-      for (int offset = 3; offset < length; offset += per) {
-        frame.samples.push_back(static_cast<uint16_t>(at(offset) * 256 + at(offset + 1)));
-        if (temps) {
-          frame.temperatures.push_back(at(offset + 2));
-        }
-      }
-      frames.push_back(frame);
-      i += static_cast<size_t>(length);
+// The frames of a whole stream; an incomplete frame at its end is ignored.
+inline std::vector<DecodedFrame> Decode(const std::string& stream) {
+  const auto at = [&stream](size_t k) { return static_cast<uint8_t>(stream[k]); };
+  std::vector<DecodedFrame> frames;
+  size_t i = 0;
+  while (i + 3 <= stream.size()) {
+    const int per = (at(i + 1) & 1) != 0 ? 3 : 2;
+    const int length = at(i + 2);
+    if (at(i) != 0xA5 || length < per + 3 || length > 8 * per + 3 || (length - 3) % per != 0) {
+      ++i;
+      continue;
     }
-    m_buffer.erase(0, i);
-    return frames;
+    if (stream.size() - i < static_cast<size_t>(length)) {
+      break;
+    }
+    DecodedFrame frame;
+    for (size_t offset = i + 3; offset < i + static_cast<size_t>(length); offset += static_cast<size_t>(per)) {
+      frame.first.push_back(static_cast<uint16_t>(at(offset) * 256 + at(offset + 1)));
+      if (per == 3) {
+        frame.second.push_back(at(offset + 2));
+      }
+    }
+    frames.push_back(frame);
+    i += static_cast<size_t>(length);
   }
-
-  // Bytes dropped while looking for a frame.
-  size_t Dropped() const { return m_dropped; }
-
-  // Bytes kept for a frame still incomplete.
-  size_t Pending() const { return m_buffer.size(); }
-
- private:
-  std::string m_buffer;
-  size_t m_dropped = 0;
-};
+  return frames;
+}
 
 }  // namespace simtest

@@ -3,13 +3,11 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdio>
 #include <fstream>
+#include <future>
 #include <iterator>
-#include <thread>
 
-#include "ReferenceParser.h"
 #include "tools/BoardOutput.h"
 #include "tools/FrameGenerator.h"
 #include "tools/Simulator.h"
@@ -20,63 +18,27 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// Reads the slave side of the simulator's pseudo-terminal on its own thread,
-// the way the program does: opened without setting raw mode itself.
-class SlaveReader {
- public:
-  explicit SlaveReader(const std::string& path) : m_fd(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {
-    if (m_fd >= 0) {
-      m_thread = std::thread([this] { Loop(); });
-    }
+// The slave side of the simulator's pseudo-terminal, opened the way the
+// program opens it: without setting raw mode itself.
+struct Slave {
+  explicit Slave(const std::string& path) : fd(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {
+    EXPECT_GE(fd, 0) << path;
   }
-  ~SlaveReader() { Close(); }
+  ~Slave() { close(fd); }
 
-  bool IsOpen() const { return m_fd >= 0; }
-
-  // Stops reading and closes the slave; returns what was read.
-  std::string Close() {
-    m_quit = true;
-    if (m_thread.joinable()) {
-      m_thread.join();
-    }
-    if (m_fd >= 0) {
-      close(m_fd);
-      m_fd = -1;
-    }
-    return m_data;
-  }
-
-  // Waits until at least count bytes arrived or a generous deadline passed.
-  void WaitFor(size_t count) {
-    const auto deadline = Clock::now() + 10s;
-    while (m_received.load() < count && Clock::now() < deadline) {
-      std::this_thread::sleep_for(1ms);
-    }
-  }
-
- private:
-  void Loop() {
+  // Reads until count bytes arrived or a generous deadline passed.
+  std::string Read(size_t count) const {
+    std::string data;
     char buffer[4096];
-    while (!m_quit) {
-      pollfd p{m_fd, POLLIN, 0};
-      if (poll(&p, 1, 5) <= 0) {
-        continue;
-      }
-      const ssize_t n = read(m_fd, buffer, sizeof buffer);
-      if (n > 0) {
-        m_data.append(buffer, static_cast<size_t>(n));
-        m_received += static_cast<size_t>(n);
-      } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-        std::this_thread::sleep_for(1ms);
-      }
+    for (const auto deadline = Clock::now() + 10s; data.size() < count && Clock::now() < deadline;) {
+      pollfd p{fd, POLLIN, 0};
+      const ssize_t n = poll(&p, 1, 10) > 0 ? read(fd, buffer, sizeof buffer) : 0;
+      if (n > 0) data.append(buffer, static_cast<size_t>(n));
     }
+    return data;
   }
 
-  int m_fd;
-  std::string m_data;
-  std::atomic<size_t> m_received{0};
-  std::atomic<bool> m_quit{false};
-  std::thread m_thread;
+  const int fd;
 };
 
 std::unique_ptr<sim::BoardOutput> OpenPty() {
@@ -86,60 +48,41 @@ std::unique_ptr<sim::BoardOutput> OpenPty() {
   return output;
 }
 
-std::string ExpectedStream(const sim::SimOptions& options, uint64_t frames) {
-  sim::FrameGenerator generator(options.board, options.faults);
-  std::string bytes;
-  for (uint64_t i = 0; i < frames; ++i) {
-    bytes += generator.Next().bytes;
-  }
-  return bytes;
-}
-
-TEST(BoardOutput, PseudoTerminalPassesEveryByteUnchanged) {
+// A reader gets every byte unchanged (no CR/LF translation, flow control or
+// line editing), and none of those that a reader before it left unread.
+TEST(BoardOutput, ReaderGetsEveryByteUnchangedAndNoneLeftByTheReaderBefore) {
   const auto output = OpenPty();
   ASSERT_TRUE(output);
-  SlaveReader reader(output->Path());
-  ASSERT_TRUE(reader.IsOpen());
+  EXPECT_FALSE(output->HasReader());
+  auto first = std::make_unique<Slave>(output->Path());
+  EXPECT_TRUE(output->HasReader());
   std::string all;
-  for (int round = 0; round < 2; ++round) {
-    for (int b = 0; b < 256; ++b) {
-      all.push_back(static_cast<char>(b));
-    }
+  for (int b = 0; b < 512; ++b) {
+    all.push_back(static_cast<char>(b));
   }
   ASSERT_EQ(output->Write(all), sim::WriteStatus::Written);
-  reader.WaitFor(all.size());
-  EXPECT_EQ(reader.Close(), all) << "no CR/LF translation, flow control or line editing";
-}
-
-TEST(BoardOutput, KnowsWhetherAReaderIsThere) {
-  const auto output = OpenPty();
-  ASSERT_TRUE(output);
-  EXPECT_FALSE(output->HasReader());
-  {
-    SlaveReader reader(output->Path());
-    EXPECT_TRUE(output->HasReader());
-  }
-  EXPECT_FALSE(output->HasReader());
-
-  // Bytes a departed reader left unread do not reach the next one.
-  const int first = open(output->Path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  ASSERT_GE(first, 0);
-  EXPECT_TRUE(output->HasReader());
+  EXPECT_EQ(first->Read(all.size()), all);
   ASSERT_EQ(output->Write("stale"), sim::WriteStatus::Written);
-  close(first);
+  first.reset();
   EXPECT_FALSE(output->HasReader());
-  const int second = open(output->Path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  ASSERT_GE(second, 0);
+  const Slave second(output->Path());
   char buffer[16];
-  EXPECT_EQ(read(second, buffer, sizeof buffer), -1);
+  EXPECT_EQ(read(second.fd, buffer, sizeof buffer), -1);
   EXPECT_EQ(errno, EAGAIN);
-  close(second);
 }
 
-TEST(BoardOutput, DeviceThatCannotBeOpenedIsReported) {
+TEST(BoardOutput, FilesThatCannotBeOpenedAreReportedByName) {
   std::string error;
   EXPECT_FALSE(sim::BoardOutput::OpenDevice("/nonexistent/device", error));
   EXPECT_NE(error.find("/nonexistent/device"), std::string::npos);
+
+  const auto output = sim::BoardOutput::OpenDevice("/dev/null", error);
+  ASSERT_TRUE(output) << error;
+  sim::SimOptions options;
+  options.record = "/nonexistent/dir/record.bin";
+  sim::Simulator simulator(options, *output);
+  EXPECT_FALSE(simulator.OpenRecord(error));
+  EXPECT_NE(error.find("/nonexistent/dir/record.bin"), std::string::npos);
 }
 
 class SimulatorRun : public ::testing::Test {
@@ -148,24 +91,15 @@ class SimulatorRun : public ::testing::Test {
     sim::StopSignal::Reset();
     m_output = OpenPty();
     ASSERT_TRUE(m_output);
-    char pattern[] = "/tmp/sim-record-XXXXXX";
-    const int fd = mkstemp(pattern);
-    ASSERT_GE(fd, 0);
-    close(fd);
-    m_record = pattern;
   }
   void TearDown() override {
     std::remove(m_record.c_str());
     sim::StopSignal::Reset();
   }
 
-  std::string Recorded() const {
-    std::ifstream in(m_record, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-
   std::unique_ptr<sim::BoardOutput> m_output;
-  std::string m_record;
+  // The process id keeps tests that run in parallel apart.
+  const std::string m_record = ::testing::TempDir() + "sim-record-" + std::to_string(getpid()) + ".bin";
 };
 
 TEST_F(SimulatorRun, ReaderReceivesExactlyTheGeneratedStream) {
@@ -197,72 +131,38 @@ TEST_F(SimulatorRun, ReaderReceivesExactlyTheGeneratedStream) {
     if (c.faults) {
       options.faults = {true, true, true, true, 0.2};
     }
-    SlaveReader reader(m_output->Path());
-    ASSERT_TRUE(reader.IsOpen());
+    sim::FrameGenerator generator(options.board, options.faults);
+    std::string expected;
+    while (generator.Count() < *options.frames) {
+      expected += generator.Next().bytes;
+    }
+    const Slave reader(m_output->Path());
     sim::Simulator simulator(options, *m_output);
     std::string error;
     ASSERT_TRUE(simulator.OpenRecord(error)) << error;
-    EXPECT_EQ(simulator.Run(), sim::RunEnd::Finished);
-
-    const std::string expected = ExpectedStream(options, *options.frames);
+    auto run = std::async(std::launch::async, [&simulator] { return simulator.Run(); });
+    const std::string received = reader.Read(expected.size());
+    EXPECT_EQ(run.get(), sim::RunEnd::Finished);
     EXPECT_EQ(simulator.FramesMade(), *options.frames);
     EXPECT_EQ(simulator.BytesSent(), expected.size());
     EXPECT_EQ(simulator.BytesDropped(), 0u);
-    reader.WaitFor(expected.size());
-    const std::string received = reader.Close();
     EXPECT_TRUE(received == expected) << received.size() << " of " << expected.size() << " bytes";
-    EXPECT_TRUE(Recorded() == expected);
+    std::ifstream record(m_record, std::ios::binary);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(record), {}) == expected) << "the record file";
   }
 }
 
-TEST_F(SimulatorRun, DurationEndsTheRunAtTheLastFrameDue) {
+TEST_F(SimulatorRun, KeepsThePaceWithoutAReaderUntilTheDurationAndDropsTheBytes) {
   sim::SimOptions options;
   options.board = {1, false, 1};
   options.durationSeconds = 0.1;
-  SlaveReader reader(m_output->Path());
   sim::Simulator simulator(options, *m_output);
   const auto start = Clock::now();
   EXPECT_EQ(simulator.Run(), sim::RunEnd::Finished);
   EXPECT_GE(Clock::now() - start, 100ms);
-  // Frames 0..33 are due at 0..99 ms.
-  EXPECT_EQ(simulator.FramesMade(), 34u);
-}
-
-TEST_F(SimulatorRun, KeepsThePaceWithoutAReaderAndDropsItsBytes) {
-  sim::SimOptions options;
-  options.board = {2, false, 1};
-  options.rate = 10.0;
-  options.frames = 50;
-  sim::Simulator simulator(options, *m_output);
-  EXPECT_EQ(simulator.Run(), sim::RunEnd::Finished);
+  EXPECT_EQ(simulator.FramesMade(), 34u) << "frames 0 to 33 are due at 0 to 99 ms";
   EXPECT_EQ(simulator.BytesSent(), 0u);
-  EXPECT_EQ(simulator.BytesDropped(), 50u * 7);
-}
-
-TEST_F(SimulatorRun, EndsWhenTheReaderStaysAway) {
-  sim::SimOptions options;
-  options.board = {1, false, 1};
-  options.exitOnHangup = true;
-  options.hangupGrace = 50ms;
-  std::optional<SlaveReader> reader(std::in_place, m_output->Path());
-  sim::Simulator simulator(options, *m_output);
-  std::atomic<bool> done{false};
-  sim::RunEnd end = sim::RunEnd::Finished;
-  std::thread run([&] {
-    end = simulator.Run();
-    done = true;
-  });
-  reader->WaitFor(100);
-  reader.reset();
-  const auto deadline = Clock::now() + 10s;
-  while (!done && Clock::now() < deadline) {
-    std::this_thread::sleep_for(5ms);
-  }
-  if (!done) {
-    sim::StopSignal::Request();
-  }
-  run.join();
-  EXPECT_EQ(end, sim::RunEnd::ReaderGone);
+  EXPECT_EQ(simulator.BytesDropped(), 34u * 5);
 }
 
 TEST_F(SimulatorRun, StopRequestEndsAnEndlessRun) {
@@ -270,24 +170,27 @@ TEST_F(SimulatorRun, StopRequestEndsAnEndlessRun) {
     sim::StopSignal::Reset();
     sim::SimOptions options;
     options.flood = flood;
-    SlaveReader reader(m_output->Path());
+    const Slave reader(m_output->Path());
     sim::Simulator simulator(options, *m_output);
-    sim::RunEnd end = sim::RunEnd::Finished;
-    std::thread run([&] { end = simulator.Run(); });
-    reader.WaitFor(1000);
+    auto run = std::async(std::launch::async, [&simulator] { return simulator.Run(); });
+    reader.Read(1000);
     sim::StopSignal::Request();
-    run.join();
-    EXPECT_EQ(end, sim::RunEnd::Stopped) << (flood ? "flood" : "paced");
+    EXPECT_EQ(run.get(), sim::RunEnd::Stopped) << (flood ? "flood" : "paced");
   }
 }
 
-TEST_F(SimulatorRun, UnwritableRecordFileIsReported) {
+TEST_F(SimulatorRun, EndsWhenTheReaderStaysAway) {
   sim::SimOptions options;
-  options.record = "/nonexistent/dir/record.bin";
+  options.exitOnHangup = true;
+  options.hangupGrace = 50ms;
+  auto reader = std::make_unique<Slave>(m_output->Path());
   sim::Simulator simulator(options, *m_output);
-  std::string error;
-  EXPECT_FALSE(simulator.OpenRecord(error));
-  EXPECT_NE(error.find("/nonexistent/dir/record.bin"), std::string::npos);
+  auto run = std::async(std::launch::async, [&simulator] { return simulator.Run(); });
+  reader->Read(100);
+  reader.reset();
+  // A run that does not end by itself is stopped, so the test fails instead of hanging.
+  if (run.wait_for(10s) != std::future_status::ready) sim::StopSignal::Request();
+  EXPECT_EQ(run.get(), sim::RunEnd::ReaderGone);
 }
 
 }  // namespace

@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Measures how little the program costs and how far it keeps up. First the
+# benchmarks in bench/ (receive path, sweep start, serial read), then the whole
+# program on a virtual X display fed by the simulated board: CPU time of the
+# dezidure process (user + system, from /proc/PID/stat) per second of running.
+# Prints one line per figure with its ratio to the board's nominal rate.
+#
+# BUILD_DIR   build directory with the program, the simulator and the benchmarks (default: build)
+# SECONDS_PER_RUN   length of each whole-program measurement (default: 20)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build}
+seconds=${SECONDS_PER_RUN:-20}
+warmup=3
+
+program="$build/app/dezidure"
+simulator="$build/tools/dezidure-sim"
+benchmarks="$build/bench/dezidure_bench"
+for binary in "$program" "$simulator" "$benchmarks"; do
+  if [ ! -x "$binary" ]; then
+    echo "bench: $binary is missing; build first (make build, or BUILD_DIR=...)" >&2
+    exit 1
+  fi
+done
+program=$(realpath "$program")
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+echo "Benchmarks (details in $build/bench/benchmarks.log):"
+"$benchmarks" 2>"$build/bench/benchmarks.log" | sed 's/^/  /'
+
+# Waits up to 10 s for a file to hold a first line and prints it.
+first_line() {
+  for _ in $(seq 200); do
+    if [ -s "$1" ]; then
+      head -n 1 "$1"
+      return 0
+    fi
+    sleep 0.05
+  done
+  return 1
+}
+
+# CPU clock ticks (user + system) a process has used; the fields after the
+# command name, which is in parentheses, start with the state.
+cpu_ticks() {
+  local stat
+  stat=$(cat "/proc/$1/stat")
+  stat=${stat##*) }
+  set -- $stat
+  echo $((${12} + ${13}))
+}
+
+read_bytes() { awk '/^rchar:/ { print $2 }' "/proc/$1/io"; }
+
+Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$work/display" >/dev/null 2>&1 &
+pids+=($!)
+display=$(first_line "$work/display") || { echo "bench: Xvfb did not start" >&2; exit 1; }
+ticks_per_second=$(getconf CLK_TCK)
+
+# run NAME TARGET_PERCENT RATIO SIMULATOR-OPTIONS...
+run() {
+  local name=$1 target=$2 ratio=$3
+  shift 3
+  "$simulator" --exit-on-hangup --channels 8 "$@" >"$work/port" 2>/dev/null &
+  local sim=$!
+  pids+=("$sim")
+  local port
+  port=$(first_line "$work/port") || { echo "bench: the simulator did not start" >&2; exit 1; }
+  # In the scratch directory, so nothing the program might write lands in the tree.
+  (cd "$work" && DISPLAY=":$display" QT_QPA_PLATFORM=xcb DEZIDURE_COM1="$port" exec "$program" 2>/dev/null) &
+  local app=$!
+  pids+=("$app")
+  sleep "$warmup"
+  if ! kill -0 "$app" 2>/dev/null; then
+    echo "bench: the program ended during start-up" >&2
+    exit 1
+  fi
+  local ticks0 bytes0 ticks1 bytes1
+  ticks0=$(cpu_ticks "$app")
+  bytes0=$(read_bytes "$app")
+  sleep "$seconds"
+  if ! kill -0 "$app" 2>/dev/null; then
+    echo "bench: the program ended during the measurement" >&2
+    exit 1
+  fi
+  ticks1=$(cpu_ticks "$app")
+  bytes1=$(read_bytes "$app")
+  kill -TERM "$app"
+  wait "$app" 2>/dev/null || true
+  kill -TERM "$sim" 2>/dev/null || true
+  wait "$sim" 2>/dev/null || true
+  awk -v name="$name" -v ratio="$ratio" -v target="$target" -v ticks=$((ticks1 - ticks0)) \
+      -v hz="$ticks_per_second" -v s="$seconds" -v bytes=$((bytes1 - bytes0)) 'BEGIN {
+    cpu = ticks / hz / s
+    printf "  whole program, %s = %sx nominal: %.2f %% of one core (%.4f CPU s/s; read %.0f bytes/s from port and display), target < %s %%\n",
+      name, ratio, cpu * 100, cpu, bytes / s, target
+  }'
+}
+
+echo "Whole program on a virtual X display, 8 channels with temperatures, ${seconds} s each:"
+# Nominal: one 27-byte frame every 3 ms, 2,667 samples/s.
+run "nominal rate (333 frames/s, 2,667 samples/s)" 1 1.00 --rate 1
+run "10x the nominal rate (3,333 frames/s, 26,667 samples/s)" 5 10.00 --rate 10
+# 115200 baud 8N1 carries 11,520 bytes/s: 426.7 frames/s, 1.28x nominal, written
+# every millisecond in pieces of about 11 bytes, as a USB adapter's latency timer does.
+run "full 115200-baud line rate in 1 ms pieces (427 frames/s, 3,413 samples/s)" 3 1.28 --rate 1.28 --interval 1

@@ -1,0 +1,87 @@
+// Random bytes as fast as the reader takes them, with the log on: no crash,
+// the receive buffer never holds more than a partial frame, and the resident
+// memory stays flat.
+#include <gtest/gtest.h>
+#include <poll.h>
+
+#include <QCheckBox>
+#include <QTimer>
+#include <atomic>
+#include <random>
+#include <thread>
+
+#include "tests/fault/FaultRig.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr size_t kMaxLeftover = 26;  // a frame is at most 27 bytes long
+/// Growth allowed after warm-up: allocator noise, far below what a leak of
+/// even one byte per received byte would add in the time.
+constexpr long long kMaxGrowthBytes = 6LL << 20;
+
+/// Writes random bytes into the pseudo-terminal until stopped.
+class RandomWriter {
+ public:
+  explicit RandomWriter(fault::Pty& pty) : m_thread([this, &pty] { Run(pty); }) {}
+  ~RandomWriter() { Stop(); }
+  void Stop() {
+    m_stop = true;
+    if (m_thread.joinable()) m_thread.join();
+  }
+  uint64_t Written() const { return m_written; }
+
+ private:
+  void Run(fault::Pty& pty) {
+    std::mt19937_64 random(20261207);
+    std::string block(4096, '\0');
+    while (!m_stop) {
+      for (char& c : block) c = static_cast<char>(random());
+      size_t at = 0;
+      while (at < block.size() && !m_stop) {
+        pollfd out{pty.Master(), POLLOUT, 0};
+        if (poll(&out, 1, 100) <= 0) continue;
+        const size_t n = pty.WriteSome(block.substr(at));
+        at += n;
+        m_written += n;
+      }
+    }
+  }
+
+  std::atomic<bool> m_stop{false};
+  std::atomic<uint64_t> m_written{0};
+  std::thread m_thread;
+};
+
+TEST(RandomFlood, TenSecondsAtFullSpeedKeepTheBufferSmallAndMemoryFlat) {
+  fault::Pty pty;
+  ASSERT_TRUE(pty.IsOpen()) << "no pseudo-terminal";
+  fault::ScratchDirectory logs;
+  fault::WindowOnPorts rig({pty.Path()});
+  TfMain& w = rig.Window();
+  ASSERT_TRUE(w.serial->Active()) << "COM1 did not open";
+  w.Timer2Timer();
+  w.CheckBoxLog->setChecked(true);
+
+  size_t largestLeftover = 0;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] { largestLeftover = std::max(largestLeftover, w.RxBuffer.size()); });
+  watch.start(1);
+
+  RandomWriter writer(pty);
+  fault::RunEventsFor(2s);
+  const long long warm = fault::ResidentBytes();
+  const uint64_t writtenWarm = writer.Written();
+  fault::RunEventsFor(8s);
+  const long long end = fault::ResidentBytes();
+  writer.Stop();
+
+  EXPECT_GT(writer.Written() - writtenWarm, 1u << 20) << "the stream was not read at speed";
+  EXPECT_GT(w.SampleCount, 0) << "random bytes should hold some valid frames";
+  EXPECT_LE(largestLeftover, kMaxLeftover);
+  EXPECT_LT(end - warm, kMaxGrowthBytes) << "resident memory grew from " << warm << " to " << end << " bytes";
+  EXPECT_TRUE(w.CheckBoxLog->isChecked()) << "the log stopped";
+}
+
+}  // namespace
