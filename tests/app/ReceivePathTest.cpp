@@ -10,12 +10,6 @@
 
 namespace {
 
-std::string Bytes(std::initializer_list<int> values) {
-  std::string bytes;
-  for (int v : values) bytes.push_back(static_cast<char>(v));
-  return bytes;
-}
-
 class ReceivePathTest : public WindowTest {
  protected:
   TfMain& Open() {
@@ -23,13 +17,6 @@ class ReceivePathTest : public WindowTest {
     TfMain& w = Create();
     w.FormShow();
     return w;
-  }
-  /// Feeds the bytes and lets the window read until the port holds none.
-  void Receive(TfMain& w, const std::string& bytes) {
-    Feed(bytes);
-    do {
-      w.serialRxData(w.serial.get());
-    } while (PendingBytes() > 0);
   }
 };
 

@@ -15,12 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Bytes(std::initializer_list<int> values) {
-  std::string bytes;
-  for (int v : values) bytes.push_back(static_cast<char>(v));
-  return bytes;
-}
-
 class TimedLogTest : public WindowInScratchDirectoryTest {
  protected:
   TfMain& OpenWithLogEnabled() {
@@ -29,13 +23,6 @@ class TimedLogTest : public WindowInScratchDirectoryTest {
     w.FormShow();
     w.Timer2Timer();
     return w;
-  }
-  /// Feeds the bytes and lets the window read until the port holds none.
-  void Receive(TfMain& w, const std::string& bytes) {
-    Feed(bytes);
-    do {
-      w.serialRxData(w.serial.get());
-    } while (PendingBytes() > 0);
   }
   std::string ExpectedName() const {
     std::tm local{};

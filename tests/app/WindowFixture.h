@@ -13,6 +13,13 @@
 #include "app/main.h"
 #include "tests/fixtures/FakeSerialPlatform.h"
 
+/// Bytes given as numbers, as the board sends them.
+inline std::string Bytes(std::initializer_list<int> values) {
+  std::string bytes;
+  for (int v : values) bytes.push_back(static_cast<char>(v));
+  return bytes;
+}
+
 /// A window on scripted serial ports, with recorded message boxes and beeps
 /// and a fixed clock.
 class WindowTest : public testing::Test {
@@ -37,6 +44,13 @@ class WindowTest : public testing::Test {
   void DestroyWindow() { m_window.reset(); }
 
   RecordingPrompts& Prompts() { return *m_prompts; }
+  /// Feeds the bytes and lets the window read until the port holds none.
+  void Receive(TfMain& w, const std::string& bytes) {
+    Feed(bytes);
+    do {
+      w.serialRxData(w.serial.get());
+    } while (PendingBytes() > 0);
+  }
   int OpenCount() const { return m_ports->Snapshot().openCount; }
   void Feed(const std::string& bytes) { m_ports->Feed(bytes); }
   /// Bytes the port still holds for the window, queued or buffered.
