@@ -18,7 +18,6 @@
 #include "app/SpinEdit.h"
 #include "app/StatusPanelBar.h"
 #include "display/ScopeGeometry.h"
-#include "serial/MainThreadPoster.h"
 
 namespace {
 
@@ -29,8 +28,7 @@ std::string Std(const QString& text) { return text.toStdString(); }
 /// The serial port as the window's form configures it.
 std::unique_ptr<TSerial> MakeWindowSerial(TfMainDeps& deps) {
   auto platform = deps.serialPlatform ? std::move(deps.serialPlatform) : comm::MakeSystemSerialPlatform();
-  auto serial = deps.poster ? std::make_unique<TSerial>(std::move(platform), deps.poster)
-                            : std::make_unique<TSerial>(std::move(platform));
+  auto serial = std::make_unique<TSerial>(std::move(platform));
   serial->SetBaudrate(115200);
   serial->SetDataBits(d8bit);
   serial->SetRxQueueSize(256);

@@ -40,7 +40,6 @@ class ScopePanel;
 /// What the window is built on; the defaults are the real machine.
 struct TfMainDeps {
   std::unique_ptr<comm::SerialPlatform> serialPlatform;  ///< null: the system's serial ports
-  std::shared_ptr<comm::MainThreadPoster> poster;        ///< null: the Qt event loop
   std::unique_ptr<app::WindowPrompts> prompts;           ///< null: real message boxes and beeps
   std::function<std::time_t()> clock;                    ///< null: the system clock
 };

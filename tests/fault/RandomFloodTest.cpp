@@ -20,6 +20,13 @@ constexpr size_t kMaxLeftover = 26;  // a frame is at most 27 bytes long
 /// Growth allowed after warm-up: allocator noise, far below what a leak of
 /// even one byte per received byte would add in the time.
 constexpr long long kMaxGrowthBytes = 6LL << 20;
+/// AddressSanitizer keeps freed blocks in quarantine, so there resident memory
+/// grows with allocation churn alone; its leak check covers that build instead.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kResidentMemoryTellsLeaks = false;
+#else
+constexpr bool kResidentMemoryTellsLeaks = true;
+#endif
 
 /// Writes random bytes into the pseudo-terminal until stopped.
 class RandomWriter {
@@ -80,7 +87,9 @@ TEST(RandomFlood, TenSecondsAtFullSpeedKeepTheBufferSmallAndMemoryFlat) {
   EXPECT_GT(writer.Written() - writtenWarm, 1u << 20) << "the stream was not read at speed";
   EXPECT_GT(w.SampleCount, 0) << "random bytes should hold some valid frames";
   EXPECT_LE(largestLeftover, kMaxLeftover);
-  EXPECT_LT(end - warm, kMaxGrowthBytes) << "resident memory grew from " << warm << " to " << end << " bytes";
+  if (kResidentMemoryTellsLeaks) {
+    EXPECT_LT(end - warm, kMaxGrowthBytes) << "resident memory grew from " << warm << " to " << end << " bytes";
+  }
   EXPECT_TRUE(w.CheckBoxLog->isChecked()) << "the log stopped";
 }
 
