@@ -17,7 +17,8 @@ constexpr int kCloseWaitMs = 750;
 constexpr std::chrono::milliseconds kClosedPoll{100};
 constexpr std::chrono::milliseconds kFailedWaitPause{100};
 // Shortest time between data notifications once the reader has emptied the
-// queue; below a display's frame time, so the screen looks just as live.
+// queue: short against what a person watching the traces notices, long
+// enough that a board writing every frame wakes the threads a few times less.
 constexpr std::chrono::milliseconds kRxSettle{10};
 
 constexpr int kSignalRts = 0;
