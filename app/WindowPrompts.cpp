@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
 
 namespace app {
 
@@ -15,6 +16,11 @@ class DesktopPrompts final : public WindowPrompts {
   }
 
   void MessageBeep() override { QApplication::beep(); }
+
+  void Tell(const QString& line) override {
+    std::fprintf(stderr, "dezidure: %s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+  }
 };
 
 }  // namespace

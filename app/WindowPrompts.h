@@ -7,8 +7,9 @@ class QWidget;
 
 namespace app {
 
-/// The window's only ways to interrupt the user: modal error boxes and the
-/// system beep. Tests replace them with a recorder so nothing blocks.
+/// The window's ways to reach the user beyond its own controls: modal error
+/// boxes, the system beep and one-line reports on standard error. Tests
+/// replace them with a recorder so nothing blocks or prints.
 class WindowPrompts {
  public:
   virtual ~WindowPrompts() = default;
@@ -18,6 +19,10 @@ class WindowPrompts {
 
   /// The system's default alert sound.
   virtual void MessageBeep() = 0;
+
+  /// One line for a user watching the terminal: standard error, after the
+  /// program's name ("dezidure: COM1 (/dev/ttyUSB0): not present").
+  virtual void Tell(const QString& line) = 0;
 };
 
 /// Real modal boxes and the real beep.

@@ -101,6 +101,14 @@ void TfMain::ReportFailure(const std::string& text) {
   m_prompts->ErrorBox(this, kApplicationTitle, QString::fromStdString(app::FailureReportText(text)));
 }
 
+void TfMain::ShowNotice(app::NoticeSource source, app::Urgency urgency, const std::string& text) {
+  m_notices.Set(source, urgency, text);
+  const QString shown = QString::fromStdString(m_notices.Current());
+  StatusTemp->SetPanelText(kNoticePanel, shown);
+  // The panel may be narrower than its text: the whole of it on hover.
+  StatusTemp->setToolTip(shown);
+}
+
 void TfMain::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (event->spontaneous()) return;

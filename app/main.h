@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "app/PerChannel.h"
+#include "app/StatusNotices.h"
 #include "app/WindowPrompts.h"
 #include "display/DibSurface.h"
 #include "logging/CsvLog.h"
@@ -94,6 +95,10 @@ class TfMain : public QWidget {
   /// Runs a handler; a failure it does not catch goes to the general failure
   /// report and the program goes on. Every entry from the toolkit passes here.
   void RunGuarded(const std::function<void()>& handler);
+
+  /// Puts a source's notice in the status bar's last panel (the most urgent
+  /// notice shows; see app::StatusNotices); an empty text withdraws it.
+  void ShowNotice(app::NoticeSource source, app::Urgency urgency, const std::string& text);
 
   // Window state shared by the subsystems.
   bool Running = false;
@@ -195,7 +200,10 @@ class TfMain : public QWidget {
   void LogTemperature(uint8_t Temperature);
   void LogSampleEnd(bool lastRecord);
 
+  static constexpr int kNoticePanel = 9;  ///< the status bar's last panel
+
   std::unique_ptr<app::WindowPrompts> m_prompts;
+  app::StatusNotices m_notices;
   std::function<std::time_t()> m_clock;
   std::array<QLabel*, 7> m_dcLabels{};
   std::array<QLabel*, 7> m_acLabels{};

@@ -16,6 +16,7 @@ class CountingPrompts final : public app::WindowPrompts {
  public:
   void ErrorBox(QWidget*, const QString&, const QString&) override { ++m_boxes; }
   void MessageBeep() override { ++m_beeps; }
+  void Tell(const QString&) override {}
   int Boxes() const { return m_boxes; }
   int Beeps() const { return m_beeps; }
 

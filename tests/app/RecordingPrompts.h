@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 #include "app/WindowPrompts.h"
@@ -15,7 +16,9 @@ class RecordingPrompts : public app::WindowPrompts {
 
   void ErrorBox(QWidget*, const QString& caption, const QString& text) override { boxes.push_back({caption, text}); }
   void MessageBeep() override { ++beeps; }
+  void Tell(const QString& line) override { told.append(line); }
 
   std::vector<Box> boxes;
   int beeps = 0;
+  QStringList told;  ///< lines meant for standard error
 };

@@ -30,6 +30,7 @@ class RecordingPrompts : public app::WindowPrompts {
  public:
   void ErrorBox(QWidget*, const QString&, const QString& text) override { boxes.push_back(text); }
   void MessageBeep() override { ++beeps; }
+  void Tell(const QString&) override {}
   std::vector<QString> boxes;
   int beeps = 0;
 };

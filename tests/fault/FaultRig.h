@@ -42,6 +42,7 @@ class RecordedPrompts final : public app::WindowPrompts {
  public:
   void ErrorBox(QWidget*, const QString&, const QString& text) override { boxes.push_back(text.toStdString()); }
   void MessageBeep() override { ++beeps; }
+  void Tell(const QString&) override {}
   std::vector<std::string> boxes;
   int beeps = 0;
 };
