@@ -4,21 +4,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "acquisition/FrameFormat.h"
+
 namespace acq {
-
-/// First byte of every sample frame.
-constexpr uint8_t kSyncByte = 0xA5;
-/// Sync, flag and length bytes before the channel records.
-constexpr int kHeaderBytes = 3;
-/// Most channel records a frame can carry.
-constexpr int kMaxChannels = 8;
-
-/// Bytes per channel record: 3 when flag bit 0 announces temperatures, else 2.
-int BytesPerChannel(uint8_t flags);
-
-/// True when a frame of this length (header included) holds 1 to 8 whole
-/// channel records of the size the flags give.
-bool IsValidLength(uint8_t flags, uint8_t length);
 
 /// One complete frame inside a receive buffer. Valid only while the buffer is
 /// unchanged, i.e. during the callback of ScanFrames.
@@ -71,7 +59,8 @@ void ScanFrames(std::string_view buffer, size_t& consumed, OnFrame&& onFrame) {
     if (remaining < length) {
       return;
     }
-    const FrameView frame{front, length, (length - kHeaderBytes) / BytesPerChannel(flags), (flags & 1u) != 0};
+    const bool temperatures = HasTemperatures(flags);
+    const FrameView frame{front, length, (length - kHeaderBytes) / BytesPerChannel(temperatures), temperatures};
     onFrame(frame);
     consumed += length;
   }

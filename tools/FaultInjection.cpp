@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tools/FrameEncoding.h"
+#include "acquisition/FrameFormat.h"
 
 namespace sim {
 
@@ -11,7 +11,7 @@ namespace {
 uint8_t ByteOtherThanSync(Random& random) {
   // 255 values remain; map the draw past the sync byte.
   const auto value = static_cast<int>(random.Next() % 255);
-  return static_cast<uint8_t>(value >= kSyncByte ? value + 1 : value);
+  return static_cast<uint8_t>(value >= acq::kSyncByte ? value + 1 : value);
 }
 
 }  // namespace
@@ -50,7 +50,7 @@ std::string GarbageBytes(Random& random, size_t count) {
 uint8_t InvalidLength(uint8_t flags, Random& random) {
   while (true) {
     const auto length = static_cast<uint8_t>(random.Next());
-    if (length != kSyncByte && !IsValidFrameLength(flags, length)) {
+    if (length != acq::kSyncByte && !acq::IsValidLength(flags, length)) {
       return length;
     }
   }
@@ -59,7 +59,7 @@ uint8_t InvalidLength(uint8_t flags, Random& random) {
 std::string InvalidHeader(Random& random) {
   const uint8_t flags = ByteOtherThanSync(random);
   std::string header;
-  header.push_back(static_cast<char>(kSyncByte));
+  header.push_back(static_cast<char>(acq::kSyncByte));
   header.push_back(static_cast<char>(flags));
   header.push_back(static_cast<char>(InvalidLength(flags, random)));
   return header;
@@ -87,7 +87,7 @@ void PutSyncInData(std::vector<uint16_t>& samples, Random& random) {
     return;
   }
   const auto k = static_cast<size_t>(random.Next() % samples.size());
-  samples[k] = static_cast<uint16_t>((samples[k] & 0xFF00) | kSyncByte);
+  samples[k] = static_cast<uint16_t>((samples[k] & 0xFF00) | acq::kSyncByte);
 }
 
 }  // namespace sim

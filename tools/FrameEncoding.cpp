@@ -2,17 +2,9 @@
 
 #include <stdexcept>
 
+#include "acquisition/FrameFormat.h"
+
 namespace sim {
-
-int BytesPerChannel(bool temperatures) { return temperatures ? 3 : 2; }
-
-int FrameLength(int channels, bool temperatures) { return kHeaderSize + channels * BytesPerChannel(temperatures); }
-
-bool IsValidFrameLength(uint8_t flags, uint8_t length) {
-  const int perChannel = BytesPerChannel((flags & kFlagTemperatures) != 0);
-  const int payload = length - kHeaderSize;
-  return payload >= perChannel && payload <= kMaxChannels * perChannel && payload % perChannel == 0;
-}
 
 std::string EncodeFrame(const std::vector<uint16_t>& samples, const std::vector<uint8_t>* temperatures) {
   std::string out;
@@ -22,16 +14,16 @@ std::string EncodeFrame(const std::vector<uint16_t>& samples, const std::vector<
 
 void AppendFrame(std::string& out, const std::vector<uint16_t>& samples, const std::vector<uint8_t>* temperatures) {
   const auto channels = static_cast<int>(samples.size());
-  if (channels < kMinChannels || channels > kMaxChannels) {
+  if (channels < acq::kMinChannels || channels > acq::kMaxChannels) {
     throw std::invalid_argument("a frame holds 1 to 8 channels");
   }
   if (temperatures != nullptr && temperatures->size() != samples.size()) {
     throw std::invalid_argument("one temperature per channel is needed");
   }
   const bool withTemperatures = temperatures != nullptr;
-  out.push_back(static_cast<char>(kSyncByte));
-  out.push_back(static_cast<char>(withTemperatures ? kFlagTemperatures : 0));
-  out.push_back(static_cast<char>(FrameLength(channels, withTemperatures)));
+  out.push_back(static_cast<char>(acq::kSyncByte));
+  out.push_back(static_cast<char>(withTemperatures ? acq::kFlagTemperatures : 0));
+  out.push_back(static_cast<char>(acq::FrameLength(channels, withTemperatures)));
   for (size_t k = 0; k < samples.size(); ++k) {
     out.push_back(static_cast<char>(samples[k] >> 8));
     out.push_back(static_cast<char>(samples[k] & 0xFF));

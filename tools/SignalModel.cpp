@@ -5,7 +5,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "tools/FrameEncoding.h"
+#include "acquisition/FrameFormat.h"
 
 namespace sim {
 
@@ -53,7 +53,7 @@ SignalModel::Channel::Channel(uint64_t seed) : random(seed) {
 }
 
 SignalModel::SignalModel(const BoardConfig& config) : m_events(DeriveSeed(config.seed, kEventStream)), m_nextMotion(0) {
-  if (config.channels < kMinChannels || config.channels > kMaxChannels) {
+  if (config.channels < acq::kMinChannels || config.channels > acq::kMaxChannels) {
     throw std::invalid_argument("the board has 1 to 8 channels");
   }
   m_channels.reserve(static_cast<size_t>(config.channels));

@@ -6,7 +6,7 @@
 #include <functional>
 #include <map>
 
-#include "tools/FrameEncoding.h"
+#include "acquisition/FrameFormat.h"
 
 namespace sim {
 
@@ -79,7 +79,7 @@ const std::map<std::string, Option>& Options() {
        })},
       {"channels", Value([](SimOptions& o, const std::string& v, std::string& e) {
          e = "must be 1 to 8";
-         return ParseInteger(v, kMinChannels, kMaxChannels, o.board.channels);
+         return ParseInteger(v, acq::kMinChannels, acq::kMaxChannels, o.board.channels);
        })},
       {"seed", Value([](SimOptions& o, const std::string& v, std::string& e) {
          e = "must be an unsigned 64-bit number";

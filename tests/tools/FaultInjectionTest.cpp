@@ -1,15 +1,32 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
-#include "ReferenceParser.h"
+#include "acquisition/FrameParser.h"
 #include "tools/FaultInjection.h"
-#include "tools/FrameEncoding.h"
 #include "tools/FrameGenerator.h"
 
 namespace {
 
 constexpr char kSync = static_cast<char>(0xA5);
+
+// The samples and the temperatures (none for a frame without them).
+using DecodedFrame = std::pair<std::vector<uint16_t>, std::vector<uint8_t>>;
+
+// The frames the program's receiver takes from a whole stream.
+std::vector<DecodedFrame> Decode(const std::string& stream) {
+  std::vector<DecodedFrame> frames;
+  size_t consumed = 0;
+  acq::ScanFrames(stream, consumed, [&frames](const acq::FrameView& f) {
+    DecodedFrame& frame = frames.emplace_back();
+    for (int channel = 1; channel <= f.channelCount; ++channel) {
+      frame.first.push_back(f.Sample(channel));
+      if (f.hasTemperature) frame.second.push_back(f.Temperature(channel));
+    }
+  });
+  return frames;
+}
 
 struct FaultCase {
   const char* name;
@@ -32,7 +49,7 @@ std::string SingleFaultProblem(const sim::FaultConfig& f, const sim::Emission& e
     return "no garbage, or garbage with a sync byte";
   }
   if (f.badLength && (before.size() != 3 || before.rfind(kSync) != 0 ||
-                      sim::IsValidFrameLength(static_cast<uint8_t>(before[1]), static_cast<uint8_t>(before[2])))) {
+                      acq::IsValidLength(static_cast<uint8_t>(before[1]), static_cast<uint8_t>(before[2])))) {
     return "not a header with an invalid length and a sync byte only at its start";
   }
   if (!f.garbage && !f.badLength && !before.empty()) {
@@ -50,8 +67,7 @@ std::string SingleFaultProblem(const sim::FaultConfig& f, const sim::Emission& e
 }
 
 // Each fault does what its name says, changes no signal value except the
-// sync-in-data samples, and leaves every real frame decodable by a correct
-// receiver.
+// sync-in-data samples, and leaves every real frame decodable by the receiver.
 TEST(FaultInjection, FaultsDoWhatTheirNamesSayAndEveryFrameSurvives) {
   for (const FaultCase& c : kFaultCases) {
     for (const bool temps : {false, true}) {
@@ -61,12 +77,12 @@ TEST(FaultInjection, FaultsDoWhatTheirNamesSayAndEveryFrameSurvives) {
         sim::FrameGenerator generator({channels, temps, 11}, c.faults);
         sim::FrameGenerator clean({channels, temps, 11});
         std::string stream;
-        std::vector<simtest::DecodedFrame> expected;
+        std::vector<DecodedFrame> expected;
         for (int i = 0; i < 500; ++i) {
           const sim::Emission& e = generator.Next();
           expected.emplace_back(e.frame.samples, e.frame.temperatures);
           stream += e.bytes;
-          ASSERT_EQ(e.bytes.size() - e.frameOffset, static_cast<size_t>(sim::FrameLength(channels, temps)));
+          ASSERT_EQ(e.bytes.size() - e.frameOffset, static_cast<size_t>(acq::FrameLength(channels, temps)));
           if (!c.faults.syncInData) {
             ASSERT_EQ(e.frame.samples, clean.Next().frame.samples) << "frame " << i;
           }
@@ -74,7 +90,7 @@ TEST(FaultInjection, FaultsDoWhatTheirNamesSayAndEveryFrameSurvives) {
             ASSERT_EQ(SingleFaultProblem(c.faults, e), "") << "frame " << i;
           }
         }
-        EXPECT_EQ(simtest::Decode(stream), expected);
+        EXPECT_EQ(Decode(stream), expected);
       }
     }
   }
@@ -86,7 +102,7 @@ TEST(FaultInjection, InvalidLengthIsNeverValidNorSync) {
     for (int i = 0; i < 20; ++i) {
       const uint8_t length = sim::InvalidLength(static_cast<uint8_t>(flags), random);
       ASSERT_NE(length, 0xA5);
-      ASSERT_FALSE(sim::IsValidFrameLength(static_cast<uint8_t>(flags), length));
+      ASSERT_FALSE(acq::IsValidLength(static_cast<uint8_t>(flags), length));
     }
   }
 }

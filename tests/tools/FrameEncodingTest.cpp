@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <stdexcept>
 
 #include "tools/FrameEncoding.h"
@@ -19,19 +18,6 @@ TEST(FrameEncoding, EncodesExactBytes) {
   EXPECT_EQ(sim::EncodeFrame(eight, &eightTemp),
             Bytes({0xA5, 0x01, 27,   0x00, 0x00, 20,   0xFF, 0xFF, 21,   0x20, 0x04, 22,   0x00, 0xA5,
                    23,   0xA5, 0x00, 24,   0x01, 0x02, 25,   0x80, 0x00, 0xFF, 0x7F, 0xFF, 0}));
-}
-
-TEST(FrameEncoding, LengthRuleMatchesTheValidSets) {
-  const std::vector<int> without = {5, 7, 9, 11, 13, 15, 17, 19};
-  const std::vector<int> with = {6, 9, 12, 15, 18, 21, 24, 27};
-  for (int length = 0; length < 256; ++length) {
-    const auto byte = static_cast<uint8_t>(length);
-    const bool inWithout = std::find(without.begin(), without.end(), length) != without.end();
-    const bool inWith = std::find(with.begin(), with.end(), length) != with.end();
-    EXPECT_EQ(sim::IsValidFrameLength(0x00, byte), inWithout) << length;
-    EXPECT_EQ(sim::IsValidFrameLength(0xFE, byte), inWithout) << "bits 1..7 are ignored, " << length;
-    EXPECT_EQ(sim::IsValidFrameLength(0x01, byte), inWith) << length;
-  }
 }
 
 TEST(FrameEncoding, RejectsImpossibleFrames) {
