@@ -3,12 +3,12 @@
 #include <benchmark/benchmark.h>
 
 #include "app/ScopePanel.h"
-#include "bench/StreamWindow.h"
+#include "tests/support/RecordedWindow.h"
 
 namespace {
 
 void StartSweep(benchmark::State& state) {
-  bench::StreamWindow stream;
+  support::RecordedWindow stream = support::StartOnFake(std::make_shared<support::FakeSerialState>());
   TfMain& w = stream.Window();
   if (state.range(0) > 0) w.pScope->resize(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   w.StartSweep();  // sizes the surface; later starts at the same size reuse it

@@ -18,8 +18,9 @@
 #include <string>
 #include <unistd.h>
 
+#include "acquisition/FrameFormat.h"
 #include "app/SpinEdit.h"
-#include "bench/StreamWindow.h"
+#include "tests/support/RecordedWindow.h"
 
 namespace {
 
@@ -28,9 +29,8 @@ namespace {
 constexpr size_t kMaxChunk = 700;
 /// Largest window edge tried, in pixels.
 constexpr int kMaxWindowEdge = 2200;
-/// A frame is at most 27 bytes long, so after a read the receive buffer
-/// holds less than one frame.
-constexpr size_t kMaxLeftover = 26;
+/// After a read the receive buffer holds less than one frame.
+constexpr size_t kMaxLeftover = acq::kMaxFrameBytes - 1;
 /// Fixed clock for the log's file name: every log in a run reuses one file.
 constexpr std::time_t kLogStartTime = 1796601503;
 
@@ -126,11 +126,12 @@ void ApplyControl(TfMain& w, FuzzedDataProvider& input) {
   }
 }
 
-/// Delivers one chunk and lets the window read until the port is empty.
-void Deliver(bench::StreamWindow& stream, const std::string& chunk) {
+/// Delivers one chunk and lets the window read until the port is empty. The
+/// chunk raises no event: the window reads only when told to here.
+void Deliver(support::RecordedWindow& stream, support::FakeSerialState& port, const std::string& chunk) {
   TfMain& w = stream.Window();
-  stream.Port().Feed(chunk);
-  while (stream.Port().Queued() > 0 && w.serial->Active()) {
+  port.Feed(chunk, 0);
+  while (port.Queued() > 0 && w.serial->Active()) {
     stream.ReceiveOnce();
     if (w.Running && w.RxBuffer.size() > kMaxLeftover) std::abort();
   }
@@ -153,14 +154,16 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
-  bench::StreamWindow stream({}, [] { return kLogStartTime; });
+  auto port = std::make_shared<support::FakeSerialState>();
+  port->AddPort(1);
+  support::RecordedWindow stream = support::StartOnFake(port, [] { return kLogStartTime; });
   TfMain& w = stream.Window();
   w.show();
   QCoreApplication::processEvents();
   w.RunGuarded([&w] { w.Timer2Timer(); });  // enables the log box, as the first tick does
   while (input.remaining_bytes() > 0) {
     ApplyControl(w, input);
-    Deliver(stream, input.ConsumeBytesAsString(input.ConsumeIntegralInRange<size_t>(0, kMaxChunk)));
+    Deliver(stream, *port, input.ConsumeBytesAsString(input.ConsumeIntegralInRange<size_t>(0, kMaxChunk)));
   }
   QCoreApplication::processEvents();
   w.close();

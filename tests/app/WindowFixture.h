@@ -1,17 +1,17 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <ctime>
-#include <filesystem>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 
-#include "RecordingPrompts.h"
 #include "app/main.h"
-#include "tests/fixtures/FakeSerialPlatform.h"
+#include "tests/support/FakeSerialPlatform.h"
+#include "tests/support/RecordedWindow.h"
+#include "tests/support/ScratchDirectory.h"
 
 /// Bytes given as numbers, as the board sends them.
 inline std::string Bytes(std::initializer_list<int> values) {
@@ -29,21 +29,16 @@ class WindowTest : public testing::Test {
   void AddPorts(std::initializer_list<int> ports) {
     for (int port : ports) m_ports->AddPort(static_cast<uint8_t>(port));
   }
-  void AddBusyPort(int port) { m_ports->AddPort(static_cast<uint8_t>(port), comm::kFakeAccessDenied); }
+  void AddBusyPort(int port) { m_ports->AddPort(static_cast<uint8_t>(port), support::kFakeAccessDenied); }
 
   TfMain& Create() {
-    auto prompts = std::make_unique<RecordingPrompts>();
-    m_prompts = prompts.get();
-    TfMainDeps deps;
-    deps.serialPlatform = std::make_unique<comm::FakeSerialPlatform>(m_ports);
-    deps.prompts = std::move(prompts);
-    deps.clock = [this] { return m_now; };
-    m_window = std::make_unique<TfMain>(std::move(deps));
-    return *m_window;
+    m_window = std::make_unique<support::RecordedWindow>(std::make_unique<support::FakeSerialPlatform>(m_ports),
+                                                         [this] { return m_now; });
+    return m_window->Window();
   }
   void DestroyWindow() { m_window.reset(); }
 
-  RecordingPrompts& Prompts() { return *m_prompts; }
+  support::RecordingPrompts& Prompts() { return m_window->Prompts(); }
   /// Feeds the bytes and lets the window read until the port holds none.
   void Receive(TfMain& w, const std::string& bytes) {
     Feed(bytes);
@@ -54,7 +49,7 @@ class WindowTest : public testing::Test {
   int OpenCount() const { return m_ports->Snapshot().openCount; }
   void Feed(const std::string& bytes) { m_ports->Feed(bytes); }
   /// Bytes the port still holds for the window, queued or buffered.
-  size_t PendingBytes() const { return static_cast<size_t>(m_window->serial->RxWaiting()); }
+  size_t PendingBytes() const { return static_cast<size_t>(m_window->Window().serial->RxWaiting()); }
   std::time_t Now() const { return m_now; }
 
   void ExpectLineSettings(uint32_t baud) const {
@@ -67,9 +62,8 @@ class WindowTest : public testing::Test {
   }
 
  private:
-  std::shared_ptr<comm::FakeSerialState> m_ports = std::make_shared<comm::FakeSerialState>();
-  std::unique_ptr<TfMain> m_window;
-  RecordingPrompts* m_prompts = nullptr;
+  std::shared_ptr<support::FakeSerialState> m_ports = std::make_shared<support::FakeSerialState>();
+  std::unique_ptr<support::RecordedWindow> m_window;
   std::time_t m_now = 1796688000;  // a fixed moment, so log names are known
 };
 
@@ -77,20 +71,12 @@ class WindowTest : public testing::Test {
 /// window looks for its logo file and writes its logs.
 class WindowInScratchDirectoryTest : public WindowTest {
  protected:
-  void SetUp() override {
-    m_previous = std::filesystem::current_path();
-    m_dir = std::filesystem::temp_directory_path() / ("dezidure-test-" + std::to_string(getpid()) + "-" +
-                                                      testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(m_dir);
-    std::filesystem::create_directories(m_dir);
-    std::filesystem::current_path(m_dir);
-  }
+  void SetUp() override { m_directory.emplace(); }
   void TearDown() override {
     DestroyWindow();
-    std::filesystem::current_path(m_previous);
-    std::filesystem::remove_all(m_dir);
+    m_directory.reset();
   }
 
  private:
-  std::filesystem::path m_dir, m_previous;
+  std::optional<support::ScratchDirectory> m_directory;
 };

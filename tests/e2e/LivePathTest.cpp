@@ -3,54 +3,25 @@
 // on the event loop, and the window draws and logs them. What the surface
 // shows and what the log holds are checked against the frames sent, computed
 // here independently of the program's own arithmetic.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
 
-#include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "app/main.h"
+#include "tests/support/PtyPair.h"
+#include "tests/support/RecordedWindow.h"
+#include "tests/support/ScratchDirectory.h"
 #include "tools/FrameGenerator.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-class RecordingPrompts : public app::WindowPrompts {
- public:
-  void ErrorBox(QWidget*, const QString&, const QString& text) override { boxes.push_back(text); }
-  void MessageBeep() override { ++beeps; }
-  void Tell(const QString&) override {}
-  std::vector<QString> boxes;
-  int beeps = 0;
-};
-
-struct Pty {
-  Pty() {
-    char name[256];
-    termios raw{};
-    cfmakeraw(&raw);
-    if (openpty(&master, &slave, name, &raw, nullptr) != 0) return;
-    path = name;
-    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-  }
-  ~Pty() {
-    if (master >= 0) close(master);
-    if (slave >= 0) close(slave);
-  }
-  int master = -1, slave = -1;
-  std::string path;
-};
 
 std::vector<std::string> SplitFields(const std::string& line) {
   std::vector<std::string> fields;
@@ -64,32 +35,16 @@ std::vector<std::string> SplitFields(const std::string& line) {
 }
 
 TEST(LivePath, WhatIsDrawnAndLoggedMatchesTheFramesSent) {
-  Pty pty;
-  ASSERT_FALSE(pty.path.empty()) << "no pseudo-terminal";
-  // The slave stays open here too, so the program's open and close never hang up the line.
-  setenv("DEZIDURE_COM1", pty.path.c_str(), 1);
-
-  const fs::path previous = fs::current_path();
-  const fs::path dir = fs::temp_directory_path() / ("dezidure-live-" + std::to_string(getpid()));
-  fs::create_directories(dir);
-  fs::current_path(dir);
-
-  auto prompts = std::make_unique<RecordingPrompts>();
-  RecordingPrompts& recorded = *prompts;
-  TfMainDeps deps;
-  deps.prompts = std::move(prompts);
-  auto window = std::make_unique<TfMain>(std::move(deps));
-  TfMain& w = *window;
-  w.FormShow();
+  support::PtyPair pty;
+  ASSERT_TRUE(pty.IsOpen()) << "no pseudo-terminal";
+  support::ScratchDirectory logs;
+  support::RecordedWindow rig = support::StartOnDevices({pty.Path()});
+  TfMain& w = rig.Window();
   ASSERT_TRUE(w.serial->Active()) << "COM1 did not open";
   w.Timer2Timer();
   w.CheckBoxLog->setChecked(true);
 
-  sim::BoardConfig board;
-  board.channels = 8;
-  board.temperatures = true;
-  board.seed = 11;
-  sim::FrameGenerator generator(board);
+  sim::FrameGenerator generator({8, true, 11});
   constexpr int kFrames = 1000;  // 3 s of signal: the sweep does not wrap at the default size
   std::vector<sim::FrameValues> sent;
   std::string pending;
@@ -101,8 +56,7 @@ TEST(LivePath, WhatIsDrawnAndLoggedMatchesTheFramesSent) {
       pending += e.bytes;
       sent.push_back(e.frame);
     }
-    const ssize_t n = write(pty.master, pending.data(), pending.size());
-    if (n > 0) pending.erase(0, static_cast<size_t>(n));
+    pending.erase(0, pty.WriteSome(pending));
     QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
   }
   ASSERT_EQ(w.FrameClock, 3.0L * kFrames) << "not every frame was received";
@@ -122,7 +76,7 @@ TEST(LivePath, WhatIsDrawnAndLoggedMatchesTheFramesSent) {
   }
   EXPECT_GT(checked, kFrames / 2);
 
-  std::ifstream log(fs::directory_iterator(dir)->path(), std::ios::binary);
+  std::ifstream log(fs::directory_iterator(logs.Path())->path(), std::ios::binary);
   std::stringstream content;
   content << log.rdbuf();
   const std::string text = content.str();
@@ -144,20 +98,8 @@ TEST(LivePath, WhatIsDrawnAndLoggedMatchesTheFramesSent) {
     lineStart = end + 2;
   }
   EXPECT_EQ(line, sent.size()) << "one line per frame";
-  EXPECT_TRUE(recorded.boxes.empty());
-  EXPECT_EQ(recorded.beeps, 0);
-
-  window.reset();
-  fs::current_path(previous);
-  fs::remove_all(dir);
-  unsetenv("DEZIDURE_COM1");
+  EXPECT_EQ(rig.Prompts().BoxTexts(), "");
+  EXPECT_EQ(rig.Prompts().beeps, 0);
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication application(argc, argv);
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

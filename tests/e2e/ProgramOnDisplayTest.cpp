@@ -15,7 +15,7 @@
 #include <map>
 #include <thread>
 
-#include "ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
 namespace {
 
@@ -61,15 +61,15 @@ TEST(ProgramOnDisplay, ShowsChannelOneTracesAndClosesCleanly) {
       std::filesystem::temp_directory_path() / ("dezidure-e2e-" + std::to_string(getpid()));
   std::filesystem::create_directories(work);
 
-  ChildProcess xvfb({XVFB_BIN, "-displayfd", "1", "-screen", "0", "800x700x24", "-nolisten", "tcp"});
+  support::ChildProcess xvfb({XVFB_BIN, "-displayfd", "1", "-screen", "0", "800x700x24", "-nolisten", "tcp"});
   const std::string display = xvfb.ReadLine(10s);
   ASSERT_FALSE(display.empty()) << "Xvfb did not start";
 
-  ChildProcess board({SIM_BIN, "--exit-on-hangup", "--channels", "8", "--seed", "7"});
+  support::ChildProcess board({SIM_BIN, "--exit-on-hangup", "--channels", "8", "--seed", "7"});
   const std::string port = board.ReadLine(5s);
   ASSERT_FALSE(port.empty()) << "the simulator did not report its port";
 
-  ChildProcess program({DEZIDURE_BIN},
+  support::ChildProcess program({DEZIDURE_BIN},
                        {
                            "DISPLAY=:" + display,
                            "DEZIDURE_COM1=" + port,

@@ -4,19 +4,22 @@
 // picked.
 #include <gtest/gtest.h>
 
-#include "tests/fault/FaultRig.h"
+#include "acquisition/FrameFormat.h"
+#include "tests/support/BoardFrames.h"
+#include "tests/support/ProcessUsage.h"
+#include "tests/support/PtyPair.h"
+#include "tests/support/RecordedWindow.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-using fault::RunEventsFor;
-using fault::RunEventsUntil;
+using support::RunEventsUntil;
 
-constexpr int kFrameBytes = 27;
-constexpr int kSamplesPerFrame = 8;
+constexpr int kFrameBytes = acq::kMaxFrameBytes;
+constexpr int kSamplesPerFrame = acq::kMaxChannels;
 
-/// Streams `frames` frames into `pty`, ten every 10 ms, as the event loop runs.
-void Stream(fault::Pty& pty, const std::string& frames) {
+/// Streams `frames` into `pty`, ten frames every 10 ms, as the event loop runs.
+void Stream(support::PtyPair& pty, const std::string& frames) {
   std::string pending = frames;
   RunEventsUntil(
       [&] {
@@ -27,35 +30,35 @@ void Stream(fault::Pty& pty, const std::string& frames) {
 }
 
 TEST(DeviceLoss, HangUpMidStreamNeitherCrashesNorSpinsAndAnotherPortCarriesOn) {
-  fault::Pty first;
-  fault::Pty second;
+  support::PtyPair first;
+  support::PtyPair second;
   ASSERT_TRUE(first.IsOpen() && second.IsOpen()) << "no pseudo-terminals";
-  fault::WindowOnPorts rig({first.Path(), second.Path()});
+  support::RecordedWindow rig = support::StartOnDevices({first.Path(), second.Path()});
   TfMain& w = rig.Window();
   ASSERT_TRUE(w.serial->Active()) << "COM1 did not open";
 
-  Stream(first, fault::BoardFrames(100));
+  Stream(first, support::BoardFrames(100));
   ASSERT_TRUE(RunEventsUntil([&] { return w.SampleCount >= 99 * kSamplesPerFrame; }, 10s)) << "frames did not arrive";
   // Half a frame, then the line goes dead under the reader.
-  first.WriteSome(fault::BoardFrames(1).substr(0, kFrameBytes / 2));
-  RunEventsFor(50ms);
+  first.WriteSome(support::BoardFrames(1).substr(0, kFrameBytes / 2));
+  support::RunEventsFor(50ms);
   first.HangUp();
 
-  const double cpuBefore = fault::ProcessCpuSeconds();
-  RunEventsFor(5s);
-  const double cpuSeconds = fault::ProcessCpuSeconds() - cpuBefore;
+  const double cpuBefore = support::ProcessCpuSeconds();
+  support::RunEventsFor(5s);
+  const double cpuSeconds = support::ProcessCpuSeconds() - cpuBefore;
   EXPECT_LT(cpuSeconds, 0.02 * 5) << "the dead port keeps a core busy";
 
   rig.PickPort(2);
   ASSERT_TRUE(w.serial->Active()) << "COM2 did not open after COM1 died";
   ASSERT_TRUE(w.Running);
   w.SampleCount = 0;
-  Stream(second, fault::BoardFrames(200, 2));
+  Stream(second, support::BoardFrames(200, 8, true, 2));
   // The half frame left from COM1 may swallow the start of COM2's stream
   // until the scan finds the next sync byte; every later frame counts.
   EXPECT_TRUE(RunEventsUntil([&] { return w.SampleCount >= 198 * kSamplesPerFrame; }, 10s))
       << "only " << w.SampleCount << " samples arrived from COM2";
-  EXPECT_TRUE(rig.Prompts().boxes.empty()) << rig.Prompts().boxes.front();
+  EXPECT_EQ(rig.Prompts().BoxTexts(), "");
 }
 
 }  // namespace

@@ -10,13 +10,18 @@
 #include <random>
 #include <thread>
 
-#include "tests/fault/FaultRig.h"
+#include "acquisition/FrameFormat.h"
+#include "tests/support/ProcessUsage.h"
+#include "tests/support/PtyPair.h"
+#include "tests/support/RecordedWindow.h"
+#include "tests/support/ScratchDirectory.h"
+#include "tests/support/Waiting.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-constexpr size_t kMaxLeftover = 26;  // a frame is at most 27 bytes long
+constexpr size_t kMaxLeftover = acq::kMaxFrameBytes - 1;
 /// Growth allowed after warm-up: allocator noise, far below what a leak of
 /// even one byte per received byte would add in the time.
 constexpr long long kMaxGrowthBytes = 6LL << 20;
@@ -31,7 +36,7 @@ constexpr bool kResidentMemoryTellsLeaks = true;
 /// Writes random bytes into the pseudo-terminal until stopped.
 class RandomWriter {
  public:
-  explicit RandomWriter(fault::Pty& pty) : m_thread([this, &pty] { Run(pty); }) {}
+  explicit RandomWriter(support::PtyPair& pty) : m_thread([this, &pty] { Run(pty); }) {}
   ~RandomWriter() { Stop(); }
   void Stop() {
     m_stop = true;
@@ -40,7 +45,7 @@ class RandomWriter {
   uint64_t Written() const { return m_written; }
 
  private:
-  void Run(fault::Pty& pty) {
+  void Run(support::PtyPair& pty) {
     std::mt19937_64 random(20261207);
     std::string block(4096, '\0');
     while (!m_stop) {
@@ -62,10 +67,10 @@ class RandomWriter {
 };
 
 TEST(RandomFlood, TenSecondsAtFullSpeedKeepTheBufferSmallAndMemoryFlat) {
-  fault::Pty pty;
+  support::PtyPair pty;
   ASSERT_TRUE(pty.IsOpen()) << "no pseudo-terminal";
-  fault::ScratchDirectory logs;
-  fault::WindowOnPorts rig({pty.Path()});
+  support::ScratchDirectory logs;
+  support::RecordedWindow rig = support::StartOnDevices({pty.Path()});
   TfMain& w = rig.Window();
   ASSERT_TRUE(w.serial->Active()) << "COM1 did not open";
   w.Timer2Timer();
@@ -77,11 +82,11 @@ TEST(RandomFlood, TenSecondsAtFullSpeedKeepTheBufferSmallAndMemoryFlat) {
   watch.start(1);
 
   RandomWriter writer(pty);
-  fault::RunEventsFor(2s);
-  const long long warm = fault::ResidentBytes();
+  support::RunEventsFor(2s);
+  const long long warm = support::ResidentBytes();
   const uint64_t writtenWarm = writer.Written();
-  fault::RunEventsFor(8s);
-  const long long end = fault::ResidentBytes();
+  support::RunEventsFor(8s);
+  const long long end = support::ResidentBytes();
   writer.Stop();
 
   EXPECT_GT(writer.Written() - writtenWarm, 1u << 20) << "the stream was not read at speed";

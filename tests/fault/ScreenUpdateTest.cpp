@@ -14,7 +14,7 @@
 
 #include "app/ScopePanel.h"
 #include "display/DibSurface.h"
-#include "tests/fault/FaultRig.h"
+#include "tests/support/Waiting.h"
 
 namespace {
 
@@ -112,7 +112,7 @@ TEST(RepaintRequests, BurstsAreMergedToDisplayRateAndTheLastIsPainted) {
   int paints = 0;
   panel->OnPaint = [&paints](QPainter&) { ++paints; };
   window.show();
-  ASSERT_TRUE(fault::RunEventsUntil([&] { return paints > 0; }, 5s)) << "the panel was never painted";
+  ASSERT_TRUE(support::RunEventsUntil([&] { return paints > 0; }, 5s)) << "the panel was never painted";
 
   // A request every millisecond or so for 300 ms, as data delivered in
   // small pieces would make them.
@@ -122,13 +122,13 @@ TEST(RepaintRequests, BurstsAreMergedToDisplayRateAndTheLastIsPainted) {
   while (std::chrono::steady_clock::now() - start < 300ms) {
     paintsBeforeLastRequest = paints;
     panel->RequestRepaint();
-    fault::RunEventsFor(1ms);
+    support::RunEventsFor(1ms);
   }
   const auto elapsed = std::chrono::steady_clock::now() - start;
   const int displayFrames =
       static_cast<int>(elapsed / std::chrono::milliseconds(app::ScopePanel::kMinRepaintIntervalMs)) + 2;
   EXPECT_LE(paints, displayFrames);
-  EXPECT_TRUE(fault::RunEventsUntil([&] { return paints > paintsBeforeLastRequest; }, 2s))
+  EXPECT_TRUE(support::RunEventsUntil([&] { return paints > paintsBeforeLastRequest; }, 2s))
       << "the last request never reached the screen";
 }
 

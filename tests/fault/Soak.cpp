@@ -10,70 +10,26 @@
 #include <QComboBox>
 #include <QTimer>
 #include <algorithm>
-#include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include "tests/fault/FaultRig.h"
-
-extern char** environ;
+#include "acquisition/FrameFormat.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProcessUsage.h"
+#include "tests/support/RecordedWindow.h"
+#include "tests/support/ScratchDirectory.h"
+#include "tests/support/Waiting.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-constexpr int kChannels = 8;
-constexpr size_t kFrameBytes = 27;  // 8 channels with temperatures
+constexpr int kChannels = acq::kMaxChannels;
+constexpr size_t kFrameBytes = acq::kMaxFrameBytes;
 constexpr auto kSampleEvery = 10s;
 /// Growth of the resident memory allowed after warm-up.
 constexpr long long kMaxGrowthBytes = 4LL << 20;
-
-/// The simulator as a child process; its first output line is its port.
-class Simulator {
- public:
-  Simulator(const std::vector<std::string>& argv) {
-    int out[2];
-    if (pipe(out) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    if (posix_spawn(&m_pid, args[0], &actions, nullptr, args.data(), environ) != 0) m_pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    m_out = fdopen(out[0], "r");
-  }
-  ~Simulator() {
-    if (m_pid > 0 && Running()) kill(m_pid, SIGTERM);
-    if (m_pid > 0) waitpid(m_pid, nullptr, 0);
-    if (m_out != nullptr) fclose(m_out);
-  }
-  std::string Port() {
-    char line[512] = {};
-    if (m_out == nullptr || fgets(line, sizeof line, m_out) == nullptr) return {};
-    std::string port = line;
-    port.erase(port.find_last_not_of("\r\n") + 1);
-    return port;
-  }
-  bool Running() {
-    if (m_pid <= 0 || m_exited) return false;
-    m_exited = waitpid(m_pid, nullptr, WNOHANG) == m_pid;
-    return !m_exited;
-  }
-
- private:
-  pid_t m_pid = -1;
-  FILE* m_out = nullptr;
-  bool m_exited = false;
-};
 
 /// Picks the shortest log time limit that outlasts the run.
 void ChooseLogLimit(TfMain& w, int minutes) {
@@ -117,7 +73,8 @@ uint64_t CountLogErrors(const std::string& recording, const std::string& log, ui
     const std::vector<std::string> fields = Fields(line);
     bool same = fields.size() == 5 * kChannels;
     for (size_t k = 0; same && k < kChannels; ++k) {
-      const auto* record = reinterpret_cast<const unsigned char*>(frame.data()) + 3 + 3 * k;
+      const auto* record =
+          reinterpret_cast<const unsigned char*>(frame.data()) + acq::RecordOffset(static_cast<int>(k) + 1, true);
       same = fields[5 * k + 1] == std::to_string(k + 1) && fields[5 * k + 2] == std::to_string(record[0] << 8 | record[1]) &&
              fields[5 * k + 4] == std::to_string(record[2]);
     }
@@ -138,17 +95,17 @@ int main(int argc, char** argv) {
   const std::string rate = argc > 3 ? argv[3] : "10";
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication application(argc, argv);
-  fault::ScratchDirectory scratch;
+  support::ScratchDirectory scratch;
   const std::string recording = (scratch.Path() / "sent.bin").string();
 
-  Simulator simulator({argv[1], "--channels", "8", "--rate", rate, "--duration", std::to_string(minutes * 60),
-                       "--record", recording, "--wait-for-reader"});
-  const std::string port = simulator.Port();
+  support::ChildProcess simulator({argv[1], "--channels", "8", "--rate", rate, "--duration",
+                                   std::to_string(minutes * 60), "--record", recording, "--wait-for-reader"});
+  const std::string port = simulator.ReadLine(10s);
   if (port.empty()) {
     std::cerr << "soak: the simulator did not start\n";
     return 1;
   }
-  fault::WindowOnPorts rig({port});
+  support::RecordedWindow rig = support::StartOnDevices({port});
   TfMain& w = rig.Window();
   w.Timer2->start();
   w.Timer2Timer();
@@ -161,17 +118,18 @@ int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
   long long warmResident = 0;
   long long peakResident = 0;
-  while (simulator.Running()) {
-    fault::RunEventsFor(kSampleEvery);
+  int status = 0;
+  while (!simulator.WaitExit(0s, status)) {
+    support::RunEventsFor(kSampleEvery);
     const auto elapsed = std::chrono::steady_clock::now() - start;
-    const long long resident = fault::ResidentBytes();
+    const long long resident = support::ResidentBytes();
     if (warmResident == 0 && elapsed >= warmUp) warmResident = resident;
     if (warmResident != 0) peakResident = std::max(peakResident, resident);
     std::cout << "soak: " << std::chrono::duration_cast<std::chrono::seconds>(elapsed).count() << " s, resident "
               << resident / 1024 << " KiB\n"
               << std::flush;
   }
-  fault::RunEventsFor(1s);  // the last bytes the simulator waited to be read
+  support::RunEventsFor(1s);  // the last bytes the simulator waited to be read
   w.CheckBoxLog->setChecked(false);
 
   std::string log;

@@ -89,7 +89,7 @@ TEST_F(EventThread, MessageModeAssemblesFramedMessages) {
     for (const std::string& bytes : c.feeds) FeedAndSettle(bytes);
     EXPECT_EQ(got, c.messages);
     EXPECT_EQ(rxData, 0);
-    EXPECT_EQ(state->Snapshot().queued == 0, c.bound);
+    EXPECT_EQ(state->Queued() == 0, c.bound);
   }
 }
 
@@ -106,12 +106,12 @@ TEST_F(EventThread, FailuresOnTheThreadAreReportedOnTheMainThreadWithoutSpinning
   serial->OnMessage = [&messages](TSerial*, const std::string&) { ++messages; };
   serial->SetRxEventMode(rxMessage);
   Open();
-  state->FailNext("Read", comm::kFakeNotReady);
+  state->FailNext("Read", support::kFakeNotReady);
   FeedAndSettle("\x02");
   EXPECT_EQ(errors, 1) << "a read failure during message assembly";
 
   const int waits = state->Snapshot().waitCalls;
-  state->FailWaits(comm::kFakeNotReady, 1000000);
+  state->FailWaits(support::kFakeNotReady, 1000000);
   state->Feed("\x02A\x03");
   poster->PumpFor(500ms);
   EXPECT_GE(errors, 3);
@@ -119,7 +119,7 @@ TEST_F(EventThread, FailuresOnTheThreadAreReportedOnTheMainThreadWithoutSpinning
   EXPECT_LE(state->Snapshot().waitCalls - waits, 8);
   EXPECT_EQ(messages, 0) << "a failed wait announces nothing else";
   EXPECT_TRUE(onMainThread);
-  EXPECT_EQ(serial->ErrorCode(), comm::kFakeNotReady);
+  EXPECT_EQ(serial->ErrorCode(), support::kFakeNotReady);
 
   const auto start = Clock::now();
   serial->SetActive(false);

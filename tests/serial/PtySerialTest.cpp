@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
-#include <pty.h>
 #include <termios.h>
-#include <time.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -12,8 +9,10 @@
 
 #include "serial/PosixArbitraryRate.h"
 #include "serial/Serial5.h"
-#include "serial/SerialPosix.h"
-#include "tests/serial/SerialFixture.h"
+#include "tests/support/ManualPoster.h"
+#include "tests/support/ProcessUsage.h"
+#include "tests/support/PtyPair.h"
+#include "tests/support/SystemPorts.h"
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
@@ -22,37 +21,19 @@ namespace {
 
 double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
-double ProcessCpuSeconds() {
-  timespec t{};
-  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
 // A pseudo-terminal pair: the slave stands for the serial device, the master
 // for the board at the other end. `serial` is a TSerial on the system
-// platform with port 1 set to the slave through the environment, at 115200
-// baud, 8 data bits and a 256-byte queue, reporting errors by event.
+// platform with port 1 set to the slave, at 115200 baud, 8 data bits and a
+// 256-byte queue, reporting errors by event.
 class PtySerial : public ::testing::Test {
  protected:
   void SetUp() override {
-    char name[128] = {};
-    ASSERT_EQ(::openpty(&m_master, &m_slave, name, nullptr, nullptr), 0) << "openpty failed";
-    m_slaveName = name;
+    ASSERT_TRUE(pty.IsOpen()) << "no pseudo-terminal";
     serial = MakeSerial();
-  }
-  void TearDown() override {
-    serial.reset();
-    CloseMaster();
-    if (m_slave >= 0) ::close(m_slave);
   }
 
   std::unique_ptr<TSerial> MakeSerial() {
-    comm::PortEnvironment environment;
-    environment.getEnv = [device = m_slaveName](const std::string& name) -> std::optional<std::string> {
-      if (name == "DEZIDURE_COM1") return device;
-      return std::nullopt;
-    };
-    auto s = std::make_unique<TSerial>(std::make_unique<comm::PosixSerialPlatform>(environment), poster);
+    auto s = std::make_unique<TSerial>(support::SystemPorts({pty.Path()}), poster);
     s->SetBaudrate(115200);
     s->SetDataBits(d8bit);
     s->SetRxQueueSize(256);
@@ -61,20 +42,11 @@ class PtySerial : public ::testing::Test {
     return s;
   }
 
-  // Sends bytes from the board's side.
-  void Send(const std::string& bytes) {
-    ASSERT_EQ(::write(m_master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-  }
-  // Hangs up the line, as when a USB adapter is unplugged.
-  void CloseMaster() {
-    if (m_master >= 0) ::close(m_master);
-    m_master = -1;
-  }
+  /// Sends bytes from the board's side.
+  void Send(const std::string& bytes) { ASSERT_TRUE(pty.WriteAll(bytes)); }
 
-  int m_master = -1;
-  int m_slave = -1;
-  std::string m_slaveName;
-  std::shared_ptr<ManualPoster> poster = std::make_shared<ManualPoster>();
+  support::PtyPair pty;
+  std::shared_ptr<support::ManualPoster> poster = std::make_shared<support::ManualPoster>();
   std::unique_ptr<TSerial> serial;
   int errors = 0;
 };
@@ -84,19 +56,18 @@ TEST_F(PtySerial, OpensExclusivelyAndAppliesTheLineSettingsButNoDtrDsrHandshake)
   ASSERT_TRUE(serial->Active());
   EXPECT_EQ(errors, 0) << "missing modem lines on a pty must not count as errors";
   termios t{};
-  ASSERT_EQ(::tcgetattr(m_slave, &t), 0);
+  ASSERT_EQ(::tcgetattr(pty.Slave(), &t), 0);
   EXPECT_EQ(t.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t{CS8});
   EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0u);
   EXPECT_EQ(t.c_oflag & OPOST, 0u);
-  EXPECT_EQ(serial->DeviceName(1), m_slaveName);
-  EXPECT_EQ(serial->DeviceName(2), "") << "the environment alone defines the ports";
+  EXPECT_EQ(serial->DeviceName(1), pty.Path());
 
   for (int32_t rate : TSerial::BaudRates) {
     SCOPED_TRACE(rate);
     serial->SetBaudrate(rate);
     uint32_t output = 0;
     uint32_t input = 0;
-    ASSERT_TRUE(comm::ReadLineRate(m_slave, output, input));
+    ASSERT_TRUE(comm::ReadLineRate(pty.Slave(), output, input));
     EXPECT_EQ(output, static_cast<uint32_t>(rate));
     EXPECT_EQ(input, static_cast<uint32_t>(rate));
   }
@@ -137,18 +108,16 @@ TEST_F(PtySerial, ReceivedBytesReachRxDataOnTheMainThreadAndReadsNeverWait) {
   Send(sent);
   ASSERT_TRUE(poster->PumpUntil([&] { return calls >= 1; }, 2s));
   const int afterFirst = calls;
-  const double cpuBefore = ProcessCpuSeconds();
+  const double cpuBefore = support::ProcessCpuSeconds();
   poster->PumpFor(500ms);
   EXPECT_EQ(calls, afterFirst) << "no notification without new bytes";
-  EXPECT_LT(ProcessCpuSeconds() - cpuBefore, 0.1) << "unread bytes must not make the thread spin";
+  EXPECT_LT(support::ProcessCpuSeconds() - cpuBefore, 0.1) << "unread bytes must not make the thread spin";
   for (int i = 6; i < 300; ++i) sent.push_back(static_cast<char>('a' + i % 26));
   Send(sent.substr(6));
   EXPECT_TRUE(poster->PumpUntil([&] { return calls > afterFirst; }, 2s)) << "a later arrival is still announced";
   EXPECT_TRUE(onMainThread);
 
-  for (const auto deadline = Clock::now() + 2s; serial->RxWaiting() < 300 && Clock::now() < deadline;)
-    std::this_thread::sleep_for(1ms);
-  ASSERT_EQ(serial->RxWaiting(), 300);
+  ASSERT_TRUE(support::WaitUntil([&] { return serial->RxWaiting() == 300; }, 2s));
   EXPECT_EQ(serial->ReadString(text), 257);
   EXPECT_EQ(text, sent.substr(0, 257));
   EXPECT_EQ(serial->RxWaiting(), 43);
@@ -174,10 +143,10 @@ TEST_F(PtySerial, ReopenAndCloseFindTheThreadIdleAtOnceAndEventsResume) {
 TEST_F(PtySerial, HangUpIsReportedPerFailedWaitWithoutBusyLooping) {
   serial->SetActive(true);
   poster->PumpFor(50ms);
-  CloseMaster();
-  const double cpuBefore = ProcessCpuSeconds();
+  pty.HangUp();
+  const double cpuBefore = support::ProcessCpuSeconds();
   poster->PumpFor(1000ms);
-  EXPECT_LT(ProcessCpuSeconds() - cpuBefore, 0.1) << "a lost device must not make the thread spin";
+  EXPECT_LT(support::ProcessCpuSeconds() - cpuBefore, 0.1) << "a lost device must not make the thread spin";
   EXPECT_GE(errors, 3);
   EXPECT_LE(errors, 15);
   EXPECT_EQ(serial->ErrorCode(), EIO);

@@ -144,7 +144,7 @@ TEST_F(SerialComponent, LineSettingsAndTimeoutsFollowTheProperties) {
 // Opening a port that cannot open reports the OS error; reading a closed port
 // (port 0 below) reports "not active" and reads nothing.
 TEST_F(SerialComponent, FailuresAreReportedAsTheNotifyModeSays) {
-  state->AddPort(3, comm::kFakeAccessDenied);
+  state->AddPort(3, support::kFakeAccessDenied);
   state->AddPort(5, comm::kErrorIoPending);
   const struct {
     uint8_t port;
@@ -154,10 +154,10 @@ TEST_F(SerialComponent, FailuresAreReportedAsTheNotifyModeSays) {
     Calls shown;
     int events;
   } cases[] = {
-      {4, neNone, true, comm::kFakeFileNotFound, {}, 0},
-      {4, neDialog, true, comm::kFakeFileNotFound, {"Fake OS error 2"}, 0},
-      {4, neEvent, true, comm::kFakeFileNotFound, {}, 1},
-      {3, neDialog, true, comm::kFakeAccessDenied, {"Fake OS error 5"}, 0},
+      {4, neNone, true, support::kFakeFileNotFound, {}, 0},
+      {4, neDialog, true, support::kFakeFileNotFound, {"Fake OS error 2"}, 0},
+      {4, neEvent, true, support::kFakeFileNotFound, {}, 1},
+      {3, neDialog, true, support::kFakeAccessDenied, {"Fake OS error 5"}, 0},
       {5, neDialog, true, comm::kErrorIoPending, {}, 0},  // pending I/O is recorded, never reported
       {5, neEvent, true, comm::kErrorIoPending, {}, 0},
       {0, neDialog, true, 0, {"The port is not active"}, 0},
@@ -227,12 +227,12 @@ TEST_F(SerialComponent, ReadStringTakesAtMostQueueSizePlusOneInOneReadAndReports
   EXPECT_EQ(events, 0);
 
   state->Feed("abc");
-  state->FailNext("Read", comm::kFakeNotReady);
+  state->FailNext("Read", support::kFakeNotReady);
   text = "kept";
   EXPECT_EQ(serial->ReadString(text), 0);
   EXPECT_EQ(text, "");
   EXPECT_EQ(events, 1);
-  EXPECT_EQ(serial->ErrorCode(), comm::kFakeNotReady);
+  EXPECT_EQ(serial->ErrorCode(), support::kFakeNotReady);
 }
 
 TEST_F(SerialComponent, ReadCharTakesARunInOneReadThatAReopenDiscards) {

@@ -1,3 +1,4 @@
+// Runs GoogleTest cases that need a QApplication, without a display.
 #include <gtest/gtest.h>
 
 #include <QApplication>

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace support {
+
 /// A program started for an end-to-end test: its standard output can be read
 /// line by line, and it is ended (SIGKILL) when the object goes.
 class ChildProcess {
@@ -23,7 +25,8 @@ class ChildProcess {
   /// Sends `signal`; returns true when the process then ended within `timeout`,
   /// with its exit status in `status`.
   bool Stop(int signal, std::chrono::milliseconds timeout, int& status);
-  /// True when the process ended within `timeout`.
+  /// True when the process ended within `timeout` (0: has ended already),
+  /// with its exit status in `status`.
   bool WaitExit(std::chrono::milliseconds timeout, int& status);
 
  private:
@@ -32,3 +35,5 @@ class ChildProcess {
   std::string m_pending;
   bool m_reaped = false;
 };
+
+}  // namespace support

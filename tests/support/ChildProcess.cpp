@@ -1,6 +1,7 @@
-#include "ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,8 +9,11 @@
 #include <csignal>
 #include <cstdlib>
 #include <stdexcept>
-#include <sys/prctl.h>
 #include <thread>
+
+#include "tests/support/Waiting.h"
+
+namespace support {
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
                            const std::string& directory) {
@@ -63,17 +67,8 @@ std::string ChildProcess::ReadLine(std::chrono::milliseconds timeout) {
 }
 
 bool ChildProcess::WaitExit(std::chrono::milliseconds timeout, int& status) {
-  if (m_reaped) return true;
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (std::chrono::steady_clock::now() < deadline) {
-    const pid_t done = waitpid(m_pid, &status, WNOHANG);
-    if (done == m_pid) {
-      m_reaped = true;
-      return true;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return false;
+  const auto reaped = [&] { return m_reaped || (m_reaped = waitpid(m_pid, &status, WNOHANG) == m_pid); };
+  return WaitUntil(reaped, timeout, [] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); });
 }
 
 bool ChildProcess::Stop(int signal, std::chrono::milliseconds timeout, int& status) {
@@ -84,3 +79,5 @@ bool ChildProcess::Stop(int signal, std::chrono::milliseconds timeout, int& stat
   WaitExit(std::chrono::seconds(5), status);
   return false;
 }
+
+}  // namespace support
