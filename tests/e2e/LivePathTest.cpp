@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -48,17 +46,15 @@ TEST(LivePath, WhatIsDrawnAndLoggedMatchesTheFramesSent) {
   constexpr int kFrames = 1000;  // 3 s of signal: the sweep does not wrap at the default size
   std::vector<sim::FrameValues> sent;
   std::string pending;
-  QElapsedTimer clock;
-  clock.start();
-  while ((sent.size() < kFrames || !pending.empty() || w.FrameClock < 3.0L * kFrames) && clock.elapsed() < 20000) {
+  support::RunEventsUntil([&] {
     while (sent.size() < kFrames && pending.size() < 4096) {
       const sim::Emission& e = generator.Next();
       pending += e.bytes;
       sent.push_back(e.frame);
     }
     pending.erase(0, pty.WriteSome(pending));
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  }
+    return pending.empty() && w.FrameClock >= 3.0L * kFrames;
+  });
   ASSERT_EQ(w.FrameClock, 3.0L * kFrames) << "not every frame was received";
   w.CheckBoxLog->setChecked(false);
 

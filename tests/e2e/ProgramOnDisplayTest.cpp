@@ -1,6 +1,7 @@
-// The real program on a virtual X display, fed by the simulated board: after a
-// few seconds the screen must show channel 1's traces around the scope's
-// centre line, and a termination request must close the window cleanly.
+// The real program on a virtual X display, fed by the simulated board: once the
+// high-pass filter has settled, the screen must show channel 1's traces
+// around the scope's centre line, and a termination request must close the
+// window cleanly.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -16,6 +17,7 @@
 #include <thread>
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/Waiting.h"
 
 namespace {
 
@@ -56,53 +58,75 @@ int MostCommon(const std::vector<int>& values) {
   return std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
 }
 
+/// What the screen shows of channel 1 on the scope.
+struct ChannelOne {
+  explicit ChannelOne(const QImage& screen)
+      : centre(CentreLineRow(screen)),
+        // DC in full blue, AC in blue at half intensity, as 5-bit colour
+        // components widen to 8 bits on screen.
+        dc(RowsOfColour(screen, qRgb(0, 0, 255))),
+        ac(RowsOfColour(screen, qRgb(0, 0, 123))) {}
+
+  /// AC rows within a few pixels of the centre line.
+  long AcNearCentre() const {
+    return std::count_if(ac.begin(), ac.end(), [this](int row) { return std::abs(row - centre) <= 6; });
+  }
+  /// The board's baseline sits near 8196 counts, which the default offset
+  /// puts on the centre line; the settled high-pass trace lies on it too.
+  bool Settled() const {
+    return centre >= 0 && dc.size() > 100 && ac.size() > 100 && std::abs(MostCommon(dc) - centre) <= 60 &&
+           AcNearCentre() > 50;
+  }
+
+  int centre;
+  std::vector<int> dc;
+  std::vector<int> ac;
+};
+
 TEST(ProgramOnDisplay, ShowsChannelOneTracesAndClosesCleanly) {
   const std::filesystem::path work =
       std::filesystem::temp_directory_path() / ("dezidure-e2e-" + std::to_string(getpid()));
   std::filesystem::create_directories(work);
 
   support::ChildProcess xvfb({XVFB_BIN, "-displayfd", "1", "-screen", "0", "800x700x24", "-nolisten", "tcp"});
-  const std::string display = xvfb.ReadLine(10s);
+  const std::string display = xvfb.ReadLine(support::kPatience);
   ASSERT_FALSE(display.empty()) << "Xvfb did not start";
 
   support::ChildProcess board({SIM_BIN, "--exit-on-hangup", "--channels", "8", "--seed", "7"});
-  const std::string port = board.ReadLine(5s);
+  const std::string port = board.ReadLine(support::kPatience);
   ASSERT_FALSE(port.empty()) << "the simulator did not report its port";
 
   support::ChildProcess program({DEZIDURE_BIN},
-                       {
-                           "DISPLAY=:" + display,
-                           "DEZIDURE_COM1=" + port,
-                           "QT_QPA_PLATFORM=xcb",
-                       },
-                       work.string());
-  // The high-pass filter starts from rest and takes about 1.5 s per time
-  // constant to settle on the board's baseline; after 11 s the third sweep
-  // shows it settled.
-  std::this_thread::sleep_for(11s);
-
+                                {
+                                    "DISPLAY=:" + display,
+                                    "DEZIDURE_COM1=" + port,
+                                    "QT_QPA_PLATFORM=xcb",
+                                },
+                                work.string());
   setenv("DISPLAY", (":" + display).c_str(), 1);
   setenv("QT_QPA_PLATFORM", "xcb", 1);
   int argc = 1;
   char name[] = "e2e";
   char* argv[] = {name, nullptr};
   QGuiApplication application(argc, argv);
-  const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
-  screen.save(QString::fromStdString((work / "screen.png").string()));
+  // The high-pass filter starts from rest and takes about 1.5 s of frames per
+  // time constant to settle on the board's baseline: about three sweeps.
+  QImage screen;
+  support::WaitUntil(
+      [&] {
+        screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+        return ChannelOne(screen).Settled();
+      },
+      std::chrono::seconds(60), [] { std::this_thread::sleep_for(500ms); });
+  const std::string saved = (work / "screen.png").string();
+  screen.save(QString::fromStdString(saved));
 
-  const int centre = CentreLineRow(screen);
-  ASSERT_GE(centre, 0) << "no scope centre line on screen; see " << (work / "screen.png");
-  // Channel 1: DC in full blue, AC in blue at half intensity, as 5-bit colour
-  // components widen to 8 bits on screen.
-  const std::vector<int> dc = RowsOfColour(screen, qRgb(0, 0, 255));
-  const std::vector<int> ac = RowsOfColour(screen, qRgb(0, 0, 123));
-  ASSERT_GT(dc.size(), 100u) << "no DC trace; see " << (work / "screen.png");
-  ASSERT_GT(ac.size(), 100u) << "no AC trace; see " << (work / "screen.png");
-  // The board's baseline sits near 8196 counts, which the default offset puts
-  // on the centre line; the settled high-pass trace lies on it too.
-  EXPECT_NEAR(MostCommon(dc), centre, 60);
-  const auto nearCentre = std::count_if(ac.begin(), ac.end(), [&](int row) { return std::abs(row - centre) <= 6; });
-  EXPECT_GT(nearCentre, 50);
+  const ChannelOne shown(screen);
+  ASSERT_GE(shown.centre, 0) << "no scope centre line on screen; see " << saved;
+  ASSERT_GT(shown.dc.size(), 100u) << "no DC trace; see " << saved;
+  ASSERT_GT(shown.ac.size(), 100u) << "no AC trace; see " << saved;
+  EXPECT_NEAR(MostCommon(shown.dc), shown.centre, 60);
+  EXPECT_GT(shown.AcNearCentre(), 50) << "see " << saved;
 
   int status = -1;
   EXPECT_TRUE(program.Stop(SIGTERM, 10s, status)) << "the program did not close";
