@@ -12,9 +12,7 @@
 #include <sstream>
 
 #include "app/main.h"
-#include "tests/support/PtyPair.h"
-#include "tests/support/RecordedWindow.h"
-#include "tests/support/ScratchDirectory.h"
+#include "tests/support/PtyRig.h"
 #include "tools/FrameGenerator.h"
 
 namespace {
@@ -33,28 +31,22 @@ std::vector<std::string> SplitFields(const std::string& line) {
 }
 
 TEST(LivePath, WhatIsDrawnAndLoggedMatchesTheFramesSent) {
-  support::PtyPair pty;
-  ASSERT_TRUE(pty.IsOpen()) << "no pseudo-terminal";
-  support::ScratchDirectory logs;
-  support::RecordedWindow rig = support::StartOnDevices({pty.Path()});
-  TfMain& w = rig.Window();
+  support::PtyRig rig;
+  TfMain& w = rig.window.Window();
   ASSERT_TRUE(w.serial->Active()) << "COM1 did not open";
-  w.Timer2Timer();
-  w.CheckBoxLog->setChecked(true);
+  rig.StartLog();
 
   sim::FrameGenerator generator({8, true, 11});
   constexpr int kFrames = 1000;  // 3 s of signal: the sweep does not wrap at the default size
   std::vector<sim::FrameValues> sent;
-  std::string pending;
-  support::RunEventsUntil([&] {
-    while (sent.size() < kFrames && pending.size() < 4096) {
-      const sim::Emission& e = generator.Next();
-      pending += e.bytes;
-      sent.push_back(e.frame);
-    }
-    pending.erase(0, pty.WriteSome(pending));
-    return pending.empty() && w.FrameClock >= 3.0L * kFrames;
-  });
+  std::string bytes;
+  while (sent.size() < kFrames) {
+    const sim::Emission& e = generator.Next();
+    bytes += e.bytes;
+    sent.push_back(e.frame);
+  }
+  ASSERT_TRUE(rig.pty.Stream(bytes)) << "the frames were not taken";
+  support::RunEventsUntil([&] { return w.FrameClock >= 3.0L * kFrames; });
   ASSERT_EQ(w.FrameClock, 3.0L * kFrames) << "not every frame was received";
   w.CheckBoxLog->setChecked(false);
 
@@ -72,7 +64,7 @@ TEST(LivePath, WhatIsDrawnAndLoggedMatchesTheFramesSent) {
   }
   EXPECT_GT(checked, kFrames / 2);
 
-  std::ifstream log(fs::directory_iterator(logs.Path())->path(), std::ios::binary);
+  std::ifstream log(fs::directory_iterator(rig.logs.Path())->path(), std::ios::binary);
   std::stringstream content;
   content << log.rdbuf();
   const std::string text = content.str();
@@ -94,8 +86,8 @@ TEST(LivePath, WhatIsDrawnAndLoggedMatchesTheFramesSent) {
     lineStart = end + 2;
   }
   EXPECT_EQ(line, sent.size()) << "one line per frame";
-  EXPECT_EQ(rig.Prompts().BoxTexts(), "");
-  EXPECT_EQ(rig.Prompts().beeps, 0);
+  EXPECT_EQ(rig.window.Prompts().BoxTexts(), "");
+  EXPECT_EQ(rig.window.Prompts().beeps, 0);
 }
 
 }  // namespace

@@ -18,15 +18,6 @@ using support::RunEventsUntil;
 constexpr int kFrameBytes = acq::kMaxFrameBytes;
 constexpr int kSamplesPerFrame = acq::kMaxChannels;
 
-/// Streams `frames` into `pty`, ten frames every 10 ms, as the event loop runs.
-void Stream(support::PtyPair& pty, const std::string& frames) {
-  std::string pending = frames;
-  RunEventsUntil([&] {
-    pending.erase(0, pty.WriteSome(pending.substr(0, 10 * kFrameBytes)));
-    return pending.empty();
-  });
-}
-
 TEST(DeviceLoss, HangUpMidStreamNeitherCrashesNorSpinsAndAnotherPortCarriesOn) {
   support::PtyPair first;
   support::PtyPair second;
@@ -35,7 +26,7 @@ TEST(DeviceLoss, HangUpMidStreamNeitherCrashesNorSpinsAndAnotherPortCarriesOn) {
   TfMain& w = rig.Window();
   ASSERT_TRUE(w.serial->Active()) << "COM1 did not open";
 
-  Stream(first, support::BoardFrames(100));
+  ASSERT_TRUE(first.Stream(support::BoardFrames(100))) << "COM1 took no frames";
   ASSERT_TRUE(RunEventsUntil([&] { return w.SampleCount >= 99 * kSamplesPerFrame; })) << "frames did not arrive";
   // Half a frame, then the line goes dead under the reader.
   first.WriteSome(support::BoardFrames(1).substr(0, kFrameBytes / 2));
@@ -51,7 +42,7 @@ TEST(DeviceLoss, HangUpMidStreamNeitherCrashesNorSpinsAndAnotherPortCarriesOn) {
   ASSERT_TRUE(w.serial->Active()) << "COM2 did not open after COM1 died";
   ASSERT_TRUE(w.Running);
   w.SampleCount = 0;
-  Stream(second, support::BoardFrames(200, 8, true, 2));
+  ASSERT_TRUE(second.Stream(support::BoardFrames(200, 8, true, 2))) << "COM2 took no frames";
   // The half frame left from COM1 may swallow the start of COM2's stream
   // until the scan finds the next sync byte; every later frame counts.
   EXPECT_TRUE(RunEventsUntil([&] { return w.SampleCount >= 198 * kSamplesPerFrame; }))

@@ -12,9 +12,7 @@
 
 #include "acquisition/FrameFormat.h"
 #include "tests/support/ProcessUsage.h"
-#include "tests/support/PtyPair.h"
-#include "tests/support/RecordedWindow.h"
-#include "tests/support/ScratchDirectory.h"
+#include "tests/support/PtyRig.h"
 
 namespace {
 
@@ -71,21 +69,17 @@ class RandomWriter {
 };
 
 TEST(RandomFlood, AFloodAtFullSpeedKeepsTheBufferSmallAndMemoryFlat) {
-  support::PtyPair pty;
-  ASSERT_TRUE(pty.IsOpen()) << "no pseudo-terminal";
-  support::ScratchDirectory logs;
-  support::RecordedWindow rig = support::StartOnDevices({pty.Path()});
-  TfMain& w = rig.Window();
+  support::PtyRig rig;
+  TfMain& w = rig.window.Window();
   ASSERT_TRUE(w.serial->Active()) << "COM1 did not open";
-  w.Timer2Timer();
-  w.CheckBoxLog->setChecked(true);
+  rig.StartLog();
 
   size_t largestLeftover = 0;
   QTimer watch;
   QObject::connect(&watch, &QTimer::timeout, [&] { largestLeftover = std::max(largestLeftover, w.RxBuffer.size()); });
   watch.start(1);
 
-  RandomWriter writer(pty);
+  RandomWriter writer(rig.pty);
   const auto readPast = [&](uint64_t bytes) {
     return support::RunEventsUntil([&] { return writer.Written() >= bytes; }, 60s);
   };

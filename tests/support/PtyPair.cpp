@@ -35,21 +35,27 @@ void PtyPair::Open() {
   if (symlink(m_slaveName.c_str(), fresh.c_str()) != 0 || std::rename(fresh.c_str(), m_link.c_str()) != 0) Unplug();
 }
 
-size_t PtyPair::WriteSome(const std::string& bytes) {
+size_t PtyPair::WriteSome(std::string_view bytes) {
   if (m_master < 0 || bytes.empty()) return 0;
   const ssize_t n = write(m_master, bytes.data(), bytes.size());
   return n > 0 ? static_cast<size_t>(n) : 0;
 }
 
-bool PtyPair::WriteAll(const std::string& bytes, std::chrono::milliseconds limit) {
-  if (m_master < 0) return bytes.empty();
-  size_t written = 0;
-  const auto allWritten = [&] { return (written += WriteSome(bytes.substr(written))) == bytes.size(); };
+bool PtyPair::WriteAll(std::string_view bytes, std::chrono::milliseconds limit) {
   const auto awaitRoom = [this] {
     pollfd room{m_master, POLLOUT, 0};
     poll(&room, 1, 10);
   };
-  return WaitUntil(allWritten, limit, awaitRoom);
+  return IsOpen() && WaitUntil([&] { return WriteMore(bytes); }, limit, awaitRoom);
+}
+
+bool PtyPair::Stream(std::string_view bytes, std::chrono::milliseconds limit) {
+  return IsOpen() && RunEventsUntil([&] { return WriteMore(bytes); }, limit);
+}
+
+bool PtyPair::WriteMore(std::string_view& bytes) {
+  bytes.remove_prefix(WriteSome(bytes));
+  return bytes.empty();
 }
 
 void PtyPair::HangUp() {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "tests/support/Waiting.h"
 
@@ -35,10 +36,13 @@ class PtyPair {
   int Slave() const { return m_slave; }
 
   /// Writes as much of `bytes` as the terminal takes now; returns that count.
-  size_t WriteSome(const std::string& bytes);
+  size_t WriteSome(std::string_view bytes);
   /// Writes all of `bytes`, waiting while the terminal is full; false when
   /// they were not all written within `limit`.
-  bool WriteAll(const std::string& bytes, std::chrono::milliseconds limit = kPatience);
+  bool WriteAll(std::string_view bytes, std::chrono::milliseconds limit = kPatience);
+  /// As WriteAll, running the Qt event loop while the terminal is full, so a
+  /// reader in this process takes the bytes as they come.
+  bool Stream(std::string_view bytes, std::chrono::milliseconds limit = kPatience);
 
   /// Closes the master: the reader's side hangs up.
   void HangUp();
@@ -50,6 +54,9 @@ class PtyPair {
 
  private:
   void Open();
+  /// Writes what the terminal takes of `bytes` and drops that from their
+  /// front; true when none are left.
+  bool WriteMore(std::string_view& bytes);
 
   int m_master = -1;
   int m_slave = -1;
