@@ -1,33 +1,42 @@
 # The two entry points of the project: `make run` and `make test`.
-# Both install missing build dependencies first (scripts/install-deps.sh).
+# Each installs the Debian packages it needs first (scripts/install-deps.sh):
+# `make run` and `make build` only what building and running needs, `make test`
+# also the test frameworks and tools. Run make as yourself; packages are
+# installed through sudo, the program runs as you.
 
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
+CONFIGURE = cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: run test build deps bench fuzz soak clean
+.PHONY: run test build deps test-deps bench fuzz soak clean
 
 deps:
-	@scripts/install-deps.sh
+	@scripts/install-deps.sh run
 
+test-deps:
+	@scripts/install-deps.sh test
+
+# The program and the simulator, nothing else (build/app/dezidure, build/tools/dezidure-sim).
 build: deps
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build build -j $(JOBS)
-
-run: deps
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	$(CONFIGURE)
 	cmake --build build -j $(JOBS) --target dezidure dezidure-sim
+
+run: build
 	scripts/run.sh
 
-test: deps
+test: test-deps
 	scripts/test.sh
 
-bench: build
+bench: test-deps
+	$(CONFIGURE) -DDEZIDURE_BENCH=ON
+	cmake --build build -j $(JOBS) --target dezidure dezidure-sim dezidure_bench
 	scripts/bench.sh
 
-fuzz: deps
+fuzz: test-deps
 	scripts/fuzz.sh $(FUZZ_SECONDS)
 
-soak: build
+soak: test-deps
+	$(CONFIGURE) -DBUILD_TESTING=ON
 	scripts/soak.sh
 
 clean:

@@ -1,17 +1,45 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Dez Idure needs on Debian 12.
-# Idempotent: only packages that are missing are installed; says which.
+# Installs the Debian 12 packages that a task needs and are missing; says which.
+#
+#   scripts/install-deps.sh run       building and running the program on the simulated board
+#   scripts/install-deps.sh package   adds what `make package` needs
+#   scripts/install-deps.sh test      adds the test frameworks, benchmarks, clang for fuzzing,
+#                                     a virtual display and the desktop-file validators
+#
+# Packages are installed through sudo when not run as root; nothing else runs as root.
 set -euo pipefail
+task=${1:-run}
 
-packages=(
+run_packages=(
   build-essential cmake make pkg-config
   qt6-base-dev qt6-qpa-plugins libgl-dev
+  # Found by Qt at configure and at start; without them it prints warnings,
+  # and on a Wayland desktop the window would go through X.
+  libxkbcommon-dev qt6-wayland
+  fonts-dejavu-core fonts-liberation2
+)
+package_packages=(dpkg-dev file)
+test_packages=(
   libgtest-dev libgmock-dev
   libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth
-  fonts-dejavu-core fonts-liberation2
+  desktop-file-utils appstream man-db
 )
+
+case "$task" in
+  run)
+    packages=("${run_packages[@]}")
+    # With no display the window shows on a virtual one.
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then packages+=(xvfb); fi
+    ;;
+  package) packages=("${run_packages[@]}" "${package_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${package_packages[@]}" "${test_packages[@]}") ;;
+  *)
+    echo "usage: $0 run|package|test" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -19,13 +47,22 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
-echo "install-deps: installing ${missing[*]}"
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
-"${sudo_cmd[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "install-deps: missing ${missing[*]}" >&2
+    echo "install-deps: as root, run: apt-get install ${missing[*]}" >&2
+    exit 1
+  fi
+  as_root=(sudo)
+  echo "install-deps: installing ${missing[*]} (through sudo)"
+else
+  echo "install-deps: installing ${missing[*]}"
+fi
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -qq \
+  --no-install-recommends "${missing[@]}"

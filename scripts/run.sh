@@ -6,26 +6,48 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
 
-sim_out=$(mktemp)
-"$build/tools/dezidure-sim" --exit-on-hangup "$@" >"$sim_out" &
-sim_pid=$!
-trap 'kill "$sim_pid" 2>/dev/null || true; rm -f "$sim_out"' EXIT
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
 
-for _ in $(seq 100); do
-  [ -s "$sim_out" ] && break
-  sleep 0.05
-done
-port=$(head -n 1 "$sim_out")
-if [ -z "$port" ]; then
-  echo "run: the board simulator did not start" >&2
-  exit 1
+# Waits up to 10 s for a file to hold a first line and prints it.
+first_line() {
+  for _ in $(seq 200); do
+    if [ -s "$1" ]; then
+      head -n 1 "$1"
+      return 0
+    fi
+    sleep 0.05
+  done
+  return 1
+}
+
+if [ "$(id -u)" -eq 0 ] && [ -n "${SUDO_USER:-}" ]; then
+  echo "run: started through sudo, so the program runs as root; run make as yourself," \
+    "it uses sudo only to install packages"
 fi
-echo "run: simulated sensor board on $port (COM1)"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "run: no display found; showing the window on a virtual X display"
-  exec_prefix=(xvfb-run -a -s "-screen 0 1280x1024x24")
-else
-  exec_prefix=()
+  # In a session of its own, so Ctrl-C reaches the program, which closes its
+  # window, and not the display under it.
+  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  pids+=($!)
+  display=$(first_line "$work/display") || { echo "run: the virtual display did not start" >&2; exit 1; }
+  export DISPLAY=":$display"
+  echo "run: no display here, so the window shows on a virtual X display ($DISPLAY) that nobody sees;"
+  echo "run: it runs until you press Ctrl-C. On a desktop, make run shows the window."
 fi
-DEZIDURE_COM1="$port" "${exec_prefix[@]}" "$build/app/dezidure"
+
+"$build/tools/dezidure-sim" --exit-on-hangup "$@" >"$work/port" &
+pids+=($!)
+port=$(first_line "$work/port") || { echo "run: the board simulator did not start" >&2; exit 1; }
+echo "run: simulated sensor board on $port (COM1)"
+
+status=0
+DEZIDURE_COM1="$port" "$build/app/dezidure" || status=$?
+exit "$status"
