@@ -1,16 +1,58 @@
-// Program entry: the application, its title, the main window and the event loop.
+// Program entry: the command line, the application, its title, the main
+// window and the event loop.
 #include <QApplication>
 #include <QScreen>
 #include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
+#include "app/CommandLine.h"
 #include "app/TerminationSignals.h"
 #include "app/main.h"
+#ifndef _WIN32
+#include "app/RuntimeDirectory.h"
+#endif
+
+namespace {
+
+bool IsSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0';
+}
+
+app::DisplayEnvironment CurrentDisplayEnvironment() {
+  app::DisplayEnvironment environment;
+  environment.x11Display = IsSet("DISPLAY");
+  environment.waylandDisplay = IsSet("WAYLAND_DISPLAY");
+  environment.platformChosen = IsSet("QT_QPA_PLATFORM");
+#ifdef _WIN32
+  environment.alwaysHasDesktop = true;
+#endif
+  return environment;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
+  // Answered before the toolkit starts, which would need a display first.
+  const app::CommandDecision decision = app::DecideCommandLine(std::vector<std::string>(argv + 1, argv + argc),
+                                                               CurrentDisplayEnvironment(), DEZIDURE_VERSION);
+  if (decision.action != app::CommandAction::Run) {
+    const bool normal = decision.exitCode == 0;
+    std::fputs(decision.text.c_str(), normal ? stdout : stderr);
+    return decision.exitCode;
+  }
+#ifndef _WIN32
+  app::ProvideRuntimeDirectory();
+#endif
+
   QApplication application(argc, argv);
   // The log's time of day follows the user's time format.
   std::setlocale(LC_TIME, "");
   QApplication::setApplicationName(QStringLiteral("Dez Idure"));
+  QApplication::setApplicationVersion(QStringLiteral(DEZIDURE_VERSION));
 
   TfMain fMain;
   const QRect desktop = fMain.screen()->availableGeometry();
