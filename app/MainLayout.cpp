@@ -89,6 +89,24 @@ void Colour(QWidget* widget, const QColor& colour) {
   widget->setPalette(palette);
 }
 
+/// A white ground with black text, whatever the desktop's palette: the parts
+/// that carry fixed colours stay readable under a dark theme.
+void WhiteGround(QWidget* widget) {
+  widget->setAutoFillBackground(true);
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Window, Qt::white);
+  palette.setColor(QPalette::WindowText, Qt::black);
+  widget->setPalette(palette);
+}
+
+/// The name a screen reader announces for a control whose caption is a
+/// separate label. On Linux, readers name a drop-down list by the label it is
+/// the buddy of, and its own name is its current entry; so both.
+void Name(QWidget* control, const char* name, QLabel* label = nullptr) {
+  control->setAccessibleName(QString::fromLatin1(name));
+  if (label != nullptr) label->setBuddy(control);
+}
+
 const QStringList kScaleEntries = {"0.01", "0.02", "0.05", "0.1", "0.2", "0.5",  "1",    "2",    "5",    "10",
                                    "20",   "50",   "100",  "200", "500", "1000", "2000", "5000", "10000"};
 
@@ -123,10 +141,7 @@ void TfMain::BuildLayout() {
 
 void TfMain::BuildHeader() {
   Panel1 = MakePanel(this, "Panel1", true);
-  Panel1->setAutoFillBackground(true);
-  QPalette white = Panel1->palette();
-  white.setColor(QPalette::Window, Qt::white);
-  Panel1->setPalette(white);
+  WhiteGround(Panel1);
 
   iLogo = Make<QLabel>(Panel1, "iLogo", 6, 8, 160, 64);
   iLogo->setScaledContents(true);
@@ -185,6 +200,18 @@ void TfMain::BuildControlStrip() {
   Label5 = MakeLabel(Panel2, "Label5", 432, 52, 45, 13, "AC scale:");
   cbFilterScale = MakeList(Panel2, "cbFilterScale", 496, 62, 72, 21, kScaleEntries);
 
+  Name(ComboBoxPort, "Port", Label1);
+  Name(cbBaud, "Baud", Label6);
+  Name(seDX, "X Interval in ms", StaticText2);
+  Name(cbLogTimeOut, "Timed log minutes", Timeout);
+  cbLogTimeOut->setAccessibleDescription(QStringLiteral("Minutes the timed log runs"));
+  Name(seTrace, "DC channel");
+  Name(cbEnabled, "DC channel enabled");
+  Name(cbScale, "DC scale", Label3);
+  Name(seFilters, "AC channel");
+  Name(cbFilter, "AC channel enabled");
+  Name(cbFilterScale, "AC scale", Label5);
+
   // Focus order of the strip, as an operator tabs through it.
   const QWidgetList order = {ComboBoxPort, seDX,     cbContinuous, bStart,        seTrace,     cbEnabled,   cbScale,
                              seFilters,    cbFilter, cbBaud,       cbFilterScale, CheckBoxLog, cbLogTimeOut};
@@ -193,6 +220,8 @@ void TfMain::BuildControlStrip() {
 
 void TfMain::BuildScaleColumn() {
   Panel4 = MakePanel(Panel3, "Panel4", false);
+  // The labels' colours are fixed, so their ground is too, as beside the scope.
+  WhiteGround(Panel4);
   const QFont plain = font();
   const QFont bold = WithFont(font(), kDialogFace, 11, true);
   const std::array<const char*, 7> dcNames = {"l1", "l2", "l3", "l4", "l5", "l6", "l7"};
@@ -221,9 +250,11 @@ void TfMain::BuildScaleColumn() {
   tbOff->setSingleStep(1);
   tbOff->setTickInterval(1000);
   tbOff->setTickPosition(QSlider::TicksLeft);
+  Name(tbOff, "DC offset");
 
   ButtonResetOff = Make<QPushButton>(Panel4, "ButtonResetOff", 100, 0, 20, 18);
   ButtonResetOff->setText(QStringLiteral("C"));
+  Name(ButtonResetOff, "Centre the DC traces");
 }
 
 void TfMain::BuildScope() {

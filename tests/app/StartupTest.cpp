@@ -1,4 +1,5 @@
 // Start-up defaults, port listing and port selection.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
@@ -128,6 +129,44 @@ TEST_F(WindowInScratchDirectoryTest, TheLogoFileReplacesTheBuiltInPictureWhenItL
   ASSERT_TRUE(logo.save("logo.bmp"));
   auto& second = Create();
   EXPECT_EQ(second.iLogo->pixmap().size(), QSize(40, 20));
+}
+
+/// How far `pixel` lies from white towards `ink` (0 white, 1 the ink itself),
+/// or -1 when it lies off that line: a colour the label was not given.
+double ShareOfInk(QRgb pixel, QColor ink) {
+  const int channels[3][2] = {{qRed(pixel), ink.red()}, {qGreen(pixel), ink.green()}, {qBlue(pixel), ink.blue()}};
+  const double share = 1.0 - channels[0][0] / 255.0;  // both inks have no red
+  for (const auto& [value, full] : channels) {
+    if (std::abs(value - (255 - share * (255 - full))) > 3) return -1;
+  }
+  return share;
+}
+
+TEST_F(WindowTest, UnderADarkPaletteTheScaleColumnKeepsItsColoursOnWhite) {
+  const QPalette desktop = QApplication::palette();
+  QPalette dark = desktop;
+  for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button}) dark.setColor(role, QColor(40, 40, 40));
+  for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) dark.setColor(role, QColor(0, 0, 160));
+  QApplication::setPalette(dark);
+  auto& w = Create();
+  const QImage column = w.Panel4->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  QApplication::setPalette(desktop);
+
+  EXPECT_EQ(column.pixel(2, 2), qRgb(255, 255, 255)) << "the ground";
+  const std::pair<QLabel*, QColor> labels[] = {
+      {w.l1, Qt::black}, {w.l4, Qt::black}, {w.lTrace1, QColor(0, 0, 128)}, {w.lTrace4, QColor(0, 0, 128)}};
+  for (const auto& [label, ink] : labels) {
+    double darkest = 0;
+    const QRect box = label->geometry();
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+      for (int x = box.left(); x <= box.right(); ++x) {
+        const double share = ShareOfInk(column.pixel(x, y), ink);
+        ASSERT_GE(share, 0) << label->objectName().toStdString() << " at " << x << "," << y;
+        darkest = std::max(darkest, share);
+      }
+    }
+    EXPECT_GT(darkest, 0.9) << label->objectName().toStdString() << " shows its text in its colour";
+  }
 }
 
 }  // namespace
