@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 CONFIGURE = cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: run test build deps test-deps bench fuzz soak clean
+.PHONY: run test build deps test-deps package bench fuzz soak clean
 
 deps:
 	@scripts/install-deps.sh run
@@ -27,6 +27,11 @@ run: build
 test: test-deps
 	scripts/test.sh
 
+# A Debian package in build-package/ (scripts/package.sh).
+package:
+	@scripts/install-deps.sh package
+	scripts/package.sh
+
 bench: test-deps
 	$(CONFIGURE) -DDEZIDURE_BENCH=ON
 	cmake --build build -j $(JOBS) --target dezidure dezidure-sim dezidure_bench
@@ -40,4 +45,4 @@ soak: test-deps
 	scripts/soak.sh
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-fuzz build-package

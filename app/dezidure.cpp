@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/Logo.h"
 #include "app/TerminationSignals.h"
 #include "app/main.h"
 #ifndef _WIN32
@@ -53,6 +54,9 @@ int main(int argc, char* argv[]) {
   std::setlocale(LC_TIME, "");
   QApplication::setApplicationName(QStringLiteral("Dez Idure"));
   QApplication::setApplicationVersion(QStringLiteral(DEZIDURE_VERSION));
+  // Lets docks on Wayland match the window to its menu entry.
+  QGuiApplication::setDesktopFileName(QStringLiteral(DEZIDURE_APP_ID));
+  QApplication::setWindowIcon(app::ApplicationIcon());
 
   TfMain fMain;
   const QRect desktop = fMain.screen()->availableGeometry();

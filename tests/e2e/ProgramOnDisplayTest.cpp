@@ -1,7 +1,9 @@
 // The real program on a virtual X display, fed by the simulated board: once the
 // high-pass filter has settled, the screen must show channel 1's traces
 // around the scope's centre line, and a termination request must close the
-// window cleanly.
+// window cleanly. DEZIDURE_TEST_PROGRAM and DEZIDURE_TEST_SIMULATOR point it
+// at other copies of the two programs, such as those unpacked from the Debian
+// package.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -22,6 +24,12 @@
 namespace {
 
 using namespace std::chrono_literals;
+
+/// The path in `variable` when set, else the one given at build time.
+std::string ProgramPath(const char* variable, const char* built) {
+  const char* given = std::getenv(variable);
+  return given != nullptr && *given != '\0' ? given : built;
+}
 
 /// Rows (from the top of the screen) holding pixels of one colour.
 std::vector<int> RowsOfColour(const QImage& image, QRgb colour) {
@@ -94,11 +102,12 @@ TEST(ProgramOnDisplay, ShowsChannelOneTracesAndClosesCleanly) {
   const std::string display = xvfb.ReadLine(support::kPatience);
   ASSERT_FALSE(display.empty()) << "Xvfb did not start";
 
-  support::ChildProcess board({SIM_BIN, "--exit-on-hangup", "--channels", "8", "--seed", "7"});
+  support::ChildProcess board(
+      {ProgramPath("DEZIDURE_TEST_SIMULATOR", SIM_BIN), "--exit-on-hangup", "--channels", "8", "--seed", "7"});
   const std::string port = board.ReadLine(support::kPatience);
   ASSERT_FALSE(port.empty()) << "the simulator did not report its port";
 
-  support::ChildProcess program({DEZIDURE_BIN},
+  support::ChildProcess program({ProgramPath("DEZIDURE_TEST_PROGRAM", DEZIDURE_BIN)},
                                 {
                                     "DISPLAY=:" + display,
                                     "DEZIDURE_COM1=" + port,

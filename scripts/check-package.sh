@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Checks the Debian package that `make package` built, as CI does after the
+# tests: everything `cmake --install` installs is in it, its desktop entry,
+# AppStream record and manual page pass their validators, and the program
+# unpacked from it shows traces of the simulated board on a virtual display
+# and closes cleanly. Needs the tests built in build/ (make test).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=build-package
+deb=$(ls "$build"/dezidure_*.deb)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+dpkg-deb -x "$deb" "$work/unpacked"
+cmake --install "$build" --prefix "$work/installed" >/dev/null
+missing=0
+while read -r file; do
+  relative=${file#"$work/installed/"}
+  if [ ! -e "$work/unpacked/usr/$relative" ]; then
+    echo "check-package: /usr/$relative is installed but not in $deb" >&2
+    missing=1
+  fi
+done <"$build/install_manifest.txt"
+[ "$missing" -eq 0 ]
+echo "check-package: $(wc -l <"$build/install_manifest.txt") installed files, all in $(basename "$deb")"
+
+root="$work/unpacked/usr"
+desktop-file-validate "$root"/share/applications/*.desktop
+appstreamcli validate --no-net --explain "$root"/share/metainfo/*.metainfo.xml
+# man reports formatting problems on standard error; any of them fails.
+man_warnings=$(MANWIDTH=80 man --warnings -l "$root/share/man/man1/dezidure.1" 2>&1 >/dev/null)
+if [ -n "$man_warnings" ]; then
+  echo "$man_warnings" >&2
+  exit 1
+fi
+echo "check-package: desktop entry, AppStream record and manual page valid"
+
+DEZIDURE_TEST_PROGRAM="$root/bin/dezidure" DEZIDURE_TEST_SIMULATOR="$root/bin/dezidure-sim" \
+  build/tests/e2e/program_on_display_test
+echo "check-package: the packaged program shows traces and closes cleanly"
