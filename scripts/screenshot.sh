@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Takes the README's picture: the real program on a virtual X display, fed by
+# the simulated board, after its first minute (statistics shown, the log box
+# enabled, the AC traces settled). Needs Xvfb and ImageMagick's `import`
+# (Debian: xvfb imagemagick) and the program built (make build).
+#
+#   scripts/screenshot.sh [PNG [SECONDS [PROGRAM OPTION]...]]
+#       default app/desktop/screenshot.png after 60 s; options go to the program
+set -euo pipefail
+cd "$(dirname "$0")/.."
+output=$(realpath -m "${1:-app/desktop/screenshot.png}")
+seconds=${2:-60}
+shift $(($# < 2 ? $# : 2))
+program=$(realpath "${BUILD_DIR:-build}/app/dezidure")
+simulator=$(realpath "${BUILD_DIR:-build}/tools/dezidure-sim")
+for tool in Xvfb import; do
+  command -v "$tool" >/dev/null || { echo "screenshot: $tool is missing (apt-get install xvfb imagemagick)" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+pids=()
+# The program first, the display last, so the program closes as a user would close it.
+cleanup() {
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+    kill "${pids[i]}" 2>/dev/null || true
+    wait "${pids[i]}" 2>/dev/null || true
+  done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb -displayfd 3 -screen 0 800x700x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+pids+=($!)
+"$simulator" --exit-on-hangup --channels 8 --seed 7 >"$work/port" 2>/dev/null &
+pids+=($!)
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && [ -s "$work/port" ] && break
+  sleep 0.1
+done
+display=":$(head -n 1 "$work/display")"
+port=$(head -n 1 "$work/port")
+# In the scratch directory, so nothing the program might write lands in the tree.
+(cd "$work" && DISPLAY=$display QT_QPA_PLATFORM=xcb DEZIDURE_COM1=$port exec "$program" "$@") &
+pids+=($!)
+sleep "$seconds"
+DISPLAY=$display import -window Zav "$output"
+echo "screenshot: $output"
