@@ -36,17 +36,7 @@ trap cleanup EXIT
 echo "Benchmarks (details in $build/bench/benchmarks.log):"
 "$benchmarks" 2>"$build/bench/benchmarks.log" | sed 's/^/  /'
 
-# Waits up to 10 s for a file to hold a first line and prints it.
-first_line() {
-  for _ in $(seq 200); do
-    if [ -s "$1" ]; then
-      head -n 1 "$1"
-      return 0
-    fi
-    sleep 0.05
-  done
-  return 1
-}
+source scripts/first-line.sh
 
 # CPU clock ticks (user + system) a process has used; the fields after the
 # command name, which is in parentheses, start with the state.

@@ -15,17 +15,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Waits up to 10 s for a file to hold a first line and prints it.
-first_line() {
-  for _ in $(seq 200); do
-    if [ -s "$1" ]; then
-      head -n 1 "$1"
-      return 0
-    fi
-    sleep 0.05
-  done
-  return 1
-}
+source scripts/first-line.sh
 
 if [ "$(id -u)" -eq 0 ] && [ -n "${SUDO_USER:-}" ]; then
   echo "run: started through sudo, so the program runs as root; run make as yourself," \

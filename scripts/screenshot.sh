@@ -33,12 +33,9 @@ Xvfb -displayfd 3 -screen 0 800x700x24 -nolisten tcp 3>"$work/display" >/dev/nul
 pids+=($!)
 "$simulator" --exit-on-hangup --channels 8 --seed 7 >"$work/port" 2>/dev/null &
 pids+=($!)
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && [ -s "$work/port" ] && break
-  sleep 0.1
-done
-display=":$(head -n 1 "$work/display")"
-port=$(head -n 1 "$work/port")
+source scripts/first-line.sh
+display=":$(first_line "$work/display")" || { echo "screenshot: Xvfb did not start" >&2; exit 1; }
+port=$(first_line "$work/port") || { echo "screenshot: the simulator did not start" >&2; exit 1; }
 # In the scratch directory, so nothing the program might write lands in the tree.
 (cd "$work" && DISPLAY=$display QT_QPA_PLATFORM=xcb DEZIDURE_COM1=$port exec "$program" "$@") &
 pids+=($!)
