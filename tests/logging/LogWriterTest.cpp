@@ -141,4 +141,35 @@ TEST_F(LogWriterTest, FailureMidLogRejectsEveryLaterLine) {
   EXPECT_FALSE(writer.Close());
 }
 
+// Lines wait in the buffer no longer than the age bound: each write checks
+// the age, and the caller's timer flushes at TimeToFlush.
+TEST_F(LogWriterTest, BufferedLinesReachTheFileWithinTheAgeBound) {
+  using std::chrono::milliseconds;
+  logbook::LogWriter::TimePoint now{};
+  ScriptedWrites writes{{}};
+  logbook::LogWriter writer(writes.Function(), [&now] { return now; });
+  ASSERT_TRUE(writer.Open(m_path));
+  EXPECT_FALSE(writer.TimeToFlush()) << "nothing buffered, nothing due";
+  ASSERT_TRUE(writer.Write("a\r\n"));
+  EXPECT_EQ(writer.TimeToFlush(), logbook::LogWriter::kMaxLineAge);
+  now += logbook::LogWriter::kMaxLineAge - milliseconds(1);
+  ASSERT_TRUE(writer.Write("b\r\n"));
+  EXPECT_EQ(writes.calls, 0u);
+  EXPECT_EQ(writer.TimeToFlush(), milliseconds(1));
+  now += milliseconds(1);
+  ASSERT_TRUE(writer.Write("c\r\n"));
+  EXPECT_EQ(writes.written, "a\r\nb\r\nc\r\n") << "the write that finds the oldest line due flushes";
+  EXPECT_EQ(writer.LinesKept(), 3u);
+
+  ASSERT_TRUE(writer.Write("d\r\n"));
+  now += logbook::LogWriter::kMaxLineAge * 2;
+  EXPECT_EQ(writer.TimeToFlush(), milliseconds(0));
+  EXPECT_TRUE(writer.Flush());
+  EXPECT_EQ(writes.calls, 2u);
+  EXPECT_FALSE(writer.TimeToFlush());
+  EXPECT_TRUE(writer.Close());
+  EXPECT_EQ(writes.calls, 2u);
+  EXPECT_EQ(writer.LinesKept(), 4u);
+}
+
 }  // namespace
