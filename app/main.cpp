@@ -42,7 +42,8 @@ std::unique_ptr<TSerial> MakeWindowSerial(TfMainDeps& deps) {
 }  // namespace
 
 TfMain::TfMain(TfMainDeps deps)
-    : m_prompts(deps.prompts ? std::move(deps.prompts) : app::MakeDesktopPrompts()),
+    : LogFile(std::move(deps.logWrite)),
+      m_prompts(deps.prompts ? std::move(deps.prompts) : app::MakeDesktopPrompts()),
       m_clock(deps.clock ? std::move(deps.clock) : [] { return std::time(nullptr); }) {
   BuildLayout();
   serial = MakeWindowSerial(deps);
@@ -50,6 +51,7 @@ TfMain::TfMain(TfMainDeps deps)
     m_prompts->ErrorBox(this, QStringLiteral("Error"), QString::fromStdString(text));
   });
   WireEvents();
+  SetUpLogTimers();
   Timer2->start();
   RunGuarded([this] { FormCreate(); });
 }
@@ -285,7 +287,7 @@ void TfMain::Timer2Timer() {
 }
 
 void TfMain::FormClose() {
-  LogFile.Close();
+  StopLog();
   serial->SetActive(false);
   StopCapture();
   Surface.reset();

@@ -43,6 +43,7 @@ struct TfMainDeps {
   std::unique_ptr<comm::SerialPlatform> serialPlatform;  ///< null: the system's serial ports
   std::unique_ptr<app::WindowPrompts> prompts;           ///< null: real message boxes and beeps
   std::function<std::time_t()> clock;                    ///< null: the system clock
+  logbook::LogWriter::WriteFunction logWrite;            ///< null: the system's write call for the log
 };
 
 /// The program's one window: the scope, its controls, the serial port that
@@ -194,8 +195,15 @@ class TfMain : public QWidget {
   void SelectMatchingEntry(QComboBox* list, double value);
   bool ChannelSelected(const app::SpinEdit* spin, int& channel) const;
 
+  void SetUpLogTimers();
   void StartLog();
+  /// Ends a running log: the file closed complete, or the reason it was not told.
+  void StopLog();
+  /// A log that could not be created or written: beep, untick, tell why.
   void AbandonLog();
+  void ReportLogStopped();
+  void ShowLogCountdown();
+  void FlushLog();
   void LogSampleStart(int32_t Channel, int64_t Sample);
   void LogTemperature(uint8_t Temperature);
   void LogSampleEnd(bool lastRecord);
@@ -212,6 +220,11 @@ class TfMain : public QWidget {
   std::string m_rxChunk;      ///< the bytes of one notification; reused, no allocation per call
   std::string m_rxRead;       ///< the bytes of one read; reused
   std::string m_logLine;      ///< the log line being built
+
+  std::string m_logName;                  ///< file name of the last log started
+  QTimer* m_logFlushTimer = nullptr;      ///< single shot, armed while log lines wait in the buffer
+  QTimer* m_logCountdownTimer = nullptr;  ///< refreshes the running log's time left
+
   struct ColumnInputs {
     long double time, sweepStart;
     double gridStepX;

@@ -4,12 +4,17 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QTimer>
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "WindowFixture.h"
+#include "app/StatusPanelBar.h"
 #include "logging/CsvLog.h"
+#include "logging/LogNotices.h"
+#include "tests/support/Waiting.h"
 
 namespace {
 
@@ -50,12 +55,14 @@ TEST_F(TimedLogTest, WritesOneLinePerFrameNamedAfterTheStartTime) {
   Receive(w, Bytes({0xA5, 0x00, 0x09, 0x1F, 0xFE, 0x20, 0x09, 0xFF, 0xFF}));
   Receive(w, Bytes({0xA5, 0x01, 0x09, 0x1F, 0xFE, 0x19, 0x20, 0x09, 0xFF}));
   EXPECT_EQ(w.LogSampleCount, 5);
+  const std::string t = TimeText();
+  const std::string lines = t + ", 1, 8190, , " + t + ", 2, 8201, , " + t + ", 3, 65535, \r\n" + t +
+                            ", 1, 8190, , 25, " + t + ", 2, 8201, , 255\r\n";
+  EXPECT_TRUE(support::RunEventsUntil([&] { return Slurp(ExpectedName()) == lines; }))
+      << "the lines reach the file soon, without waiting for the log to close";
   w.CheckBoxLog->setChecked(false);
   EXPECT_TRUE(w.Timer1->isActive()) << "the time limit keeps running after a stop";
-
-  const std::string t = TimeText();
-  EXPECT_EQ(Slurp(ExpectedName()), t + ", 1, 8190, , " + t + ", 2, 8201, , " + t + ", 3, 65535, \r\n" + t +
-                                       ", 1, 8190, , 25, " + t + ", 2, 8201, , 255\r\n");
+  EXPECT_EQ(Slurp(ExpectedName()), lines);
   EXPECT_TRUE(Prompts().boxes.empty());
   EXPECT_EQ(Prompts().beeps, 0);
 }
@@ -97,29 +104,84 @@ TEST_F(TimedLogTest, ClosingTheWindowClosesARunningLogComplete) {
   EXPECT_FALSE(w.serial->Active());
 }
 
-TEST_F(TimedLogTest, ALogThatCannotBeCreatedStopsLoudly) {
+TEST_F(TimedLogTest, ARunningLogShowsItsFileAndTimeLeftUntilItEnds) {
   auto& w = OpenWithLogEnabled();
-  fs::create_directory(ExpectedName());  // a directory where the file should go
   w.CheckBoxLog->setChecked(true);
-  EXPECT_FALSE(w.CheckBoxLog->isChecked());
-  EXPECT_EQ(Prompts().beeps, 1);
-  Receive(w, Bytes({0xA5, 0x00, 0x05, 0x00, 0x01}));
-  EXPECT_EQ(w.LogSampleCount, 0);
+  const QString running = QString::fromStdString("Logging to " + ExpectedName() + ", 2:00 left");
+  EXPECT_EQ(w.CheckBoxLog->toolTip(), running);
+  EXPECT_EQ(w.StatusTemp->PanelText(9), running);
+  w.CheckBoxLog->setChecked(false);
+  EXPECT_EQ(w.CheckBoxLog->toolTip(), "");
+  EXPECT_EQ(w.StatusTemp->PanelText(9), "") << "a log that ended normally withdraws its notice";
+  EXPECT_TRUE(Prompts().told.empty());
 }
 
-TEST_F(TimedLogTest, AFailedWriteStopsTheLogLoudly) {
+// A name the log cannot take: the start fails with the system's reason, and
+// whatever holds the name is left as it was.
+TEST_F(TimedLogTest, ALogThatCannotBeCreatedSaysWhy) {
+  struct Case {
+    const char* name;
+    void (*plant)(const std::string& logName);
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"a directory", [](const std::string& n) { fs::create_directory(n); }, "is a directory"},
+      {"a symbolic link", [](const std::string& n) { fs::create_symlink("target.txt", n); },
+       "the name is a symbolic link"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto& w = OpenWithLogEnabled();
+    std::ofstream("target.txt", std::ios::binary) << "precious\n";
+    c.plant(ExpectedName());
+    w.CheckBoxLog->setChecked(true);
+    EXPECT_FALSE(w.CheckBoxLog->isChecked());
+    EXPECT_EQ(Prompts().beeps, 1);
+    const QString told = QString::fromStdString(ExpectedName() + " stopped after 0 lines: " + c.reason);
+    EXPECT_EQ(Prompts().told, QStringList{told});
+    EXPECT_EQ(w.StatusTemp->PanelText(9), told);
+    Receive(w, Bytes({0xA5, 0x00, 0x05, 0x00, 0x01}));
+    EXPECT_EQ(w.LogSampleCount, 0);
+    EXPECT_EQ(Slurp("target.txt"), "precious\n");
+    DestroyWindow();
+    fs::remove_all(ExpectedName());
+  }
+}
+
+// The disk fills in the middle of a line: the file keeps every complete line
+// before it, and the user learns which file stopped, where and why.
+TEST_F(TimedLogTest, AWriteThatFailsMidLineLeavesTheCompleteLinesAndSaysWhy) {
+  constexpr size_t kRoom = 100000;  // bytes the disk takes before it is full
+  size_t taken = 0;
+  SetLogWrite([&taken](int fd, const void* data, size_t size) -> ssize_t {
+    if (taken == kRoom) {
+      errno = ENOSPC;
+      return -1;
+    }
+    const ssize_t written = write(fd, data, std::min(size, kRoom - taken));
+    if (written > 0) taken += static_cast<size_t>(written);
+    return written;
+  });
   auto& w = OpenWithLogEnabled();
-  fs::create_symlink("/dev/full", ExpectedName());
   w.CheckBoxLog->setChecked(true);
-  ASSERT_TRUE(w.CheckBoxLog->isChecked());
-  const std::string frame = Bytes({0xA5, 0x00, 0x05, 0x00, 0x01});
-  std::string many;
-  for (int i = 0; i < 10000; ++i) many += frame;
-  Receive(w, many);
+  std::string frames, lines;
+  for (int i = 0; i < 10000; ++i) {
+    frames += Bytes({0xA5, 0x00, 0x05, i >> 8, i & 0xFF});
+    lines += TimeText() + ", 1, " + std::to_string(i) + ", \r\n";
+  }
+  Receive(w, frames);
+  ASSERT_NE(lines[kRoom - 1], '\n') << "the disk must fill inside a line";
+  const std::string kept = lines.substr(0, lines.rfind('\n', kRoom - 1) + 1);
+  EXPECT_EQ(Slurp(ExpectedName()), kept);
+
   EXPECT_FALSE(w.CheckBoxLog->isChecked());
   EXPECT_EQ(Prompts().beeps, 1);
   EXPECT_EQ(w.SampleCount, 10000) << "capture goes on without the log";
-  EXPECT_LT(w.LogSampleCount, 10000);
+  const auto keptLines = static_cast<uint64_t>(std::count(kept.begin(), kept.end(), '\n'));
+  const QString told = QString::fromStdString(ExpectedName() + " stopped after " + logbook::GroupDigits(keptLines) +
+                                              " lines: no space left on device");
+  EXPECT_EQ(Prompts().told, QStringList{told}) << "told once";
+  EXPECT_EQ(w.StatusTemp->PanelText(9), told);
 }
 
 }  // namespace

@@ -6,12 +6,16 @@
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "app/main.h"
 #include "tests/support/FakeSerialPlatform.h"
 #include "tests/support/RecordedWindow.h"
 #include "tests/support/ScratchDirectory.h"
+
+/// Failed expectations show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 /// Bytes given as numbers, as the board sends them.
 inline std::string Bytes(std::initializer_list<int> values) {
@@ -32,8 +36,8 @@ class WindowTest : public testing::Test {
   void AddBusyPort(int port) { m_ports->AddPort(static_cast<uint8_t>(port), support::kFakeAccessDenied); }
 
   TfMain& Create() {
-    m_window = std::make_unique<support::RecordedWindow>(std::make_unique<support::FakeSerialPlatform>(m_ports),
-                                                         [this] { return m_now; });
+    m_window = std::make_unique<support::RecordedWindow>(
+        std::make_unique<support::FakeSerialPlatform>(m_ports), [this] { return m_now; }, m_logWrite);
     return m_window->Window();
   }
   void DestroyWindow() { m_window.reset(); }
@@ -51,6 +55,8 @@ class WindowTest : public testing::Test {
   /// Bytes the port still holds for the window, queued or buffered.
   size_t PendingBytes() const { return static_cast<size_t>(m_window->Window().serial->RxWaiting()); }
   std::time_t Now() const { return m_now; }
+  /// The write call the next window's log uses; unset: the system's.
+  void SetLogWrite(logbook::LogWriter::WriteFunction write) { m_logWrite = std::move(write); }
 
   void ExpectLineSettings(uint32_t baud) const {
     const comm::Dcb dcb = m_ports->Snapshot().dcb;
@@ -65,6 +71,7 @@ class WindowTest : public testing::Test {
   std::shared_ptr<support::FakeSerialState> m_ports = std::make_shared<support::FakeSerialState>();
   std::unique_ptr<support::RecordedWindow> m_window;
   std::time_t m_now = 1796688000;  // a fixed moment, so log names are known
+  logbook::LogWriter::WriteFunction m_logWrite;
 };
 
 /// A window test run in an empty working directory of its own, where the

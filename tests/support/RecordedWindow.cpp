@@ -7,13 +7,15 @@
 
 namespace support {
 
-RecordedWindow::RecordedWindow(std::unique_ptr<comm::SerialPlatform> platform, std::function<std::time_t()> clock) {
+RecordedWindow::RecordedWindow(std::unique_ptr<comm::SerialPlatform> platform, std::function<std::time_t()> clock,
+                               logbook::LogWriter::WriteFunction logWrite) {
   auto prompts = std::make_unique<RecordingPrompts>();
   m_prompts = prompts.get();
   TfMainDeps deps;
   deps.serialPlatform = std::move(platform);
   deps.prompts = std::move(prompts);
   deps.clock = std::move(clock);
+  deps.logWrite = std::move(logWrite);
   m_window = std::make_unique<TfMain>(std::move(deps));
 }
 

@@ -14,12 +14,13 @@
 namespace support {
 
 /// The main window as the program builds it, on `platform`, with its prompts
-/// recorded instead of shown. `clock` is the window's clock; empty: the
-/// system's. Start-up ends with the constructor: FormShow is left to the
+/// recorded instead of shown. `clock` is the window's clock and `logWrite`
+/// the write call of its log; empty: the system's. Start-up ends with the constructor: FormShow is left to the
 /// caller. Needs a QApplication.
 class RecordedWindow {
  public:
-  explicit RecordedWindow(std::unique_ptr<comm::SerialPlatform> platform, std::function<std::time_t()> clock = {});
+  explicit RecordedWindow(std::unique_ptr<comm::SerialPlatform> platform, std::function<std::time_t()> clock = {},
+                          logbook::LogWriter::WriteFunction logWrite = {});
 
   TfMain& Window() { return *m_window; }
   RecordingPrompts& Prompts() { return *m_prompts; }
