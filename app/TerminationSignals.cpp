@@ -34,8 +34,9 @@ void CloseOnTerminationSignals(QWidget& window) {
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
+  // SIGHUP too: the terminal it was started from closing, or the session
+  // ending, must not cost the log its last lines.
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
 }  // namespace app
