@@ -3,12 +3,14 @@
 # `make run` and `make build` only what building and running needs, `make test`
 # also the test frameworks and tools. Run make as yourself; packages are
 # installed through sudo, the program runs as you.
+# `make replay LOG=FILE.csv` runs the program on a recorded log instead of the
+# simulated board's own signals.
 
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 CONFIGURE = cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: run test build deps test-deps package bench fuzz soak clean
+.PHONY: run replay test build deps test-deps package bench fuzz soak clean
 
 deps:
 	@scripts/install-deps.sh run
@@ -22,7 +24,11 @@ build: deps
 	cmake --build build -j $(JOBS) --target dezidure dezidure-sim
 
 run: build
-	scripts/run.sh
+	scripts/run.sh $(RUN_ARGS)
+
+replay:
+	@[ -n "$(LOG)" ] || { echo "usage: make replay LOG=FILE.csv" >&2; exit 2; }
+	@$(MAKE) --no-print-directory run RUN_ARGS='--replay "$(abspath $(LOG))"'
 
 test: test-deps
 	scripts/test.sh

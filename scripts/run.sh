@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the simulated sensor board on a pseudo-terminal and the program on it
 # as its port COM1. Closing the window ends the simulator.
-# Extra arguments go to the simulator (for example --channels 4 --no-temperatures).
+# Extra arguments go to the simulator (for example --channels 4 --no-temperatures,
+# or --replay FILE.csv to show a recorded log again).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ struct Emission {
   std::vector<size_t> splits;  // offsets in bytes where a write should end
   FrameValues frame;           // the frame's values, as a receiver decodes them
 };
+
+// Hands out the frames to send, one per call: null when there are no more.
+// The emission stays valid until the next call.
+using FrameSource = std::function<const Emission*()>;
 
 // Produces the board's frames one after the other, with faults injected as
 // configured. Deterministic for a seed; the faults draw from their own random

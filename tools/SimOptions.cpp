@@ -77,6 +77,13 @@ const std::map<std::string, Option>& Options() {
          e = "needs a path";
          return !v.empty();
        })},
+      {"replay", Value([](SimOptions& o, const std::string& v, std::string& e) {
+         o.replay = v;
+         // A replay must not lose its first frames to a reader still opening the port.
+         o.waitForReader = true;
+         e = "needs a log file";
+         return !v.empty();
+       })},
       {"channels", Value([](SimOptions& o, const std::string& v, std::string& e) {
          e = "must be 1 to 8";
          return ParseInteger(v, acq::kMinChannels, acq::kMaxChannels, o.board.channels);
@@ -145,14 +152,17 @@ const std::map<std::string, Option>& Options() {
   return options;
 }
 
-// Options that pace by the clock make no sense together with --flood.
+// Options that pace by the clock make no sense together with --flood, nor
+// options that shape generated frames with --replay.
 bool Consistent(const SimOptions& o, const std::vector<std::string>& given, std::string& error) {
-  if (!o.flood) {
-    return true;
-  }
   for (const std::string& name : given) {
-    if (name == "rate" || name == "interval") {
+    if (o.flood && (name == "rate" || name == "interval")) {
       error = "--flood cannot be combined with --" + name;
+      return false;
+    }
+    if (!o.replay.empty() && (name == "channels" || name == "no-temperatures" || name == "seed" || name == "faults" ||
+                              name == "fault-probability")) {
+      error = "--replay cannot be combined with --" + name;
       return false;
     }
   }
@@ -224,7 +234,14 @@ Output:
   --exit-on-hangup      end when the reader has closed the pseudo-terminal and
                         kept it closed for the hang-up grace time
   --hangup-grace MS     that grace time, so a reader may reopen the port (default 1500)
-  --wait-for-reader     start the clock only when a reader first opens the pseudo-terminal
+  --wait-for-reader     start the clock only once a reader has kept the
+                        pseudo-terminal open for 0.3 s
+
+Replay:
+  --replay FILE         send the frames recorded in the timed log FILE, one per
+                        line, with its channels, samples and temperatures, at
+                        the board's pace or at --rate; implies --wait-for-reader.
+                        Malformed lines are skipped and counted.
 
 Signals:
   --channels N          channels per frame, 1 to 8 (default 8)

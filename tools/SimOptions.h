@@ -26,7 +26,8 @@ struct SimOptions {
   std::string record;                           // also write every byte sent to this file
   bool exitOnHangup = false;                    // end when the reader closes the pseudo-terminal
   std::chrono::milliseconds hangupGrace{1500};  // for this long; reopening within it is fine
-  bool waitForReader = false;                   // start the clock when a reader first opens it
+  bool waitForReader = false;                   // start the clock once a reader has kept it open a while
+  std::string replay;                           // send the frames of this log file instead of generated ones
   bool help = false;
 };
 

@@ -13,6 +13,7 @@ constexpr size_t kFloodBatch = 4096;
 constexpr std::chrono::milliseconds kIdlePoll{10};
 constexpr std::chrono::milliseconds kMaxPiecePause{1};
 constexpr std::chrono::milliseconds kDrainLimit{2000};
+constexpr std::chrono::milliseconds kReaderSettle{300};
 
 }  // namespace
 
@@ -24,8 +25,12 @@ Simulator::Clock::time_point SaturatingAdd(Simulator::Clock::time_point start, s
   return start + std::chrono::duration_cast<Simulator::Clock::duration>(offset);
 }
 
-Simulator::Simulator(const SimOptions& options, BoardOutput& output)
-    : m_options(options), m_output(output), m_generator(options.board, options.faults) {}
+Simulator::Simulator(const SimOptions& options, BoardOutput& output) : Simulator(options, output, nullptr) {}
+
+Simulator::Simulator(const SimOptions& options, BoardOutput& output, FrameSource source)
+    : m_options(options), m_output(output), m_generator(options.board, options.faults), m_source(std::move(source)) {
+  if (!m_source) m_source = [this] { return &m_generator.Next(); };
+}
 
 bool Simulator::OpenRecord(std::string& error) {
   if (m_options.record.empty()) {
@@ -71,11 +76,33 @@ RunEnd Simulator::Run() {
   return end;
 }
 
-bool Simulator::FrameLimitReached() const { return m_options.frames && m_generator.Count() >= *m_options.frames; }
+bool Simulator::FrameLimitReached() const { return m_sourceEnded || (m_options.frames && m_made >= *m_options.frames); }
+
+const Emission* Simulator::NextFrame() {
+  const Emission* emission = m_source();
+  if (emission) {
+    ++m_made;
+  } else {
+    m_sourceEnded = true;
+  }
+  return emission;
+}
 
 bool Simulator::WaitForReader() {
-  while (!m_output.HasReader()) {
-    if (!StopSignal::SleepUntil(Clock::now() + kIdlePoll)) {
+  // The program opens the port, closes it while it probes the others, opens
+  // it again and purges its input each time: a reader that has kept the port
+  // open for a while is done with that and reads every byte from now on.
+  std::optional<Clock::time_point> present;
+  while (true) {
+    const auto now = Clock::now();
+    if (!m_output.HasReader()) {
+      present.reset();
+    } else if (!present) {
+      present = now;
+    } else if (now - *present >= kReaderSettle) {
+      break;
+    }
+    if (!StopSignal::SleepUntil(now + kIdlePoll)) {
       return false;
     }
   }
@@ -87,14 +114,18 @@ RunEnd Simulator::RunWholeFrames() {
   const auto period = FrameDue(1, m_options.rate);
   const auto pause = std::min<Clock::duration>(kMaxPiecePause, period / 4);
   while (!FrameLimitReached()) {
-    const auto due = SaturatingAdd(m_start, FrameDue(m_generator.Count(), m_options.rate));
+    const auto due = SaturatingAdd(m_start, FrameDue(m_made, m_options.rate));
     if (due > m_deadline) {
       return StopSignal::SleepUntil(m_deadline) ? RunEnd::Finished : RunEnd::Stopped;
     }
     if (!StopSignal::SleepUntil(due)) {
       return RunEnd::Stopped;
     }
-    if (const auto end = SendEmission(m_generator.Next(), pause)) {
+    const Emission* emission = NextFrame();
+    if (!emission) {
+      return RunEnd::Finished;
+    }
+    if (const auto end = SendEmission(*emission, pause)) {
       return *end;
     }
   }
@@ -110,7 +141,7 @@ RunEnd Simulator::RunChunked() {
   uint64_t tick = 0;
   while (true) {
     const bool timed = m_options.interval.count() > 0;
-    const auto offset = timed ? TickDue(tick, m_options.interval) : FrameDue(m_generator.Count(), m_options.rate);
+    const auto offset = timed ? TickDue(tick, m_options.interval) : FrameDue(m_made, m_options.rate);
     const auto due = std::min(SaturatingAdd(m_start, offset), m_deadline);
     if (!StopSignal::SleepUntil(due)) {
       return RunEnd::Stopped;
@@ -120,8 +151,12 @@ RunEnd Simulator::RunChunked() {
     if (m_options.frames) {
       target = std::min(target, *m_options.frames);
     }
-    while (m_generator.Count() < target) {
-      pending += m_generator.Next().bytes;
+    while (m_made < target) {
+      const Emission* emission = NextFrame();
+      if (!emission) {
+        break;
+      }
+      pending += emission->bytes;
     }
     const bool last = FrameLimitReached() || due >= m_deadline;
     const size_t whole = m_options.chunk == 0 ? pending.size() : pending.size() / m_options.chunk * m_options.chunk;
@@ -153,7 +188,9 @@ RunEnd Simulator::RunFlood() {
     }
     batch.clear();
     while (batch.size() < kFloodBatch && !FrameLimitReached()) {
-      batch += m_generator.Next().bytes;
+      if (const Emission* emission = NextFrame()) {
+        batch += emission->bytes;
+      }
     }
     if (const auto end = SendPieces(batch, m_options.chunk)) {
       return *end;

@@ -27,14 +27,17 @@ class Simulator {
  public:
   using Clock = StopSignal::Clock;
 
+  // Sends the frames of the generator the options describe.
   Simulator(const SimOptions& options, BoardOutput& output);
+  // Sends the frames of `source` until it has no more.
+  Simulator(const SimOptions& options, BoardOutput& output, FrameSource source);
 
   // Opens the record file, if any; false with the reason in error on failure.
   bool OpenRecord(std::string& error);
 
   RunEnd Run();
 
-  uint64_t FramesMade() const { return m_generator.Count(); }
+  uint64_t FramesMade() const { return m_made; }
   // Bytes not sent because nobody was reading.
   uint64_t BytesDropped() const { return m_dropped; }
   uint64_t BytesSent() const { return m_bytesSent; }
@@ -44,6 +47,8 @@ class Simulator {
 
  private:
   bool FrameLimitReached() const;
+  // The next frame from the source, counted; null when it has no more.
+  const Emission* NextFrame();
   bool WaitForReader();
   RunEnd RunWholeFrames();
   RunEnd RunChunked();
@@ -57,6 +62,9 @@ class Simulator {
   SimOptions m_options;
   BoardOutput& m_output;
   FrameGenerator m_generator;
+  FrameSource m_source;
+  uint64_t m_made = 0;
+  bool m_sourceEnded = false;
   std::ofstream m_record;
   Clock::time_point m_start;
   Clock::time_point m_deadline;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tools/BoardOutput.h"
+#include "tools/LogReplay.h"
 #include "tools/SimOptions.h"
 #include "tools/Simulator.h"
 #include "tools/StopSignal.h"
@@ -32,6 +33,16 @@ const char* Describe(sim::RunEnd end) {
   return "ended";
 }
 
+// What a replay read: the lines, and the malformed ones it skipped.
+void ReportReplay(const std::string& path, const sim::LogReplay& replay) {
+  std::fprintf(stderr, "%s: %s: %llu lines read, %llu malformed skipped", kProgram, path.c_str(),
+               static_cast<unsigned long long>(replay.Lines()), static_cast<unsigned long long>(replay.Malformed()));
+  if (replay.Malformed() > 0) {
+    std::fprintf(stderr, " (the first is line %llu)", static_cast<unsigned long long>(replay.FirstMalformedLine()));
+  }
+  std::fputs("\n", stderr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,7 +64,11 @@ int main(int argc, char** argv) {
   if (!output) {
     return Fail(error);
   }
-  sim::Simulator simulator(*options, *output);
+  sim::LogReplay replay;
+  if (!options->replay.empty() && !replay.Open(options->replay, error)) {
+    return Fail(error);
+  }
+  sim::Simulator simulator(*options, *output, options->replay.empty() ? nullptr : sim::ReplayedFrames(replay));
   if (!simulator.OpenRecord(error)) {
     return Fail(error);
   }
@@ -68,8 +83,11 @@ int main(int argc, char** argv) {
                Describe(end), static_cast<unsigned long long>(simulator.FramesMade()),
                static_cast<unsigned long long>(simulator.BytesSent()),
                static_cast<unsigned long long>(simulator.BytesDropped()));
+  if (!options->replay.empty()) {
+    ReportReplay(options->replay, replay);
+  }
   if (end == sim::RunEnd::OutputFailed) {
     return Fail(simulator.Failure());
   }
-  return 0;
+  return replay.ReadError() ? Fail("cannot read " + options->replay) : 0;
 }

@@ -15,6 +15,8 @@
 #include "logging/CsvLog.h"
 #include "logging/LogNotices.h"
 #include "tests/support/Waiting.h"
+#include "tools/FrameGenerator.h"
+#include "tools/LogReplay.h"
 
 namespace {
 
@@ -182,6 +184,36 @@ TEST_F(TimedLogTest, AWriteThatFailsMidLineLeavesTheCompleteLinesAndSaysWhy) {
                                               " lines: no space left on device");
   EXPECT_EQ(Prompts().told, QStringList{told}) << "told once";
   EXPECT_EQ(w.StatusTemp->PanelText(9), told);
+}
+
+// A log replayed by the board simulator gives the frames it recorded, which
+// logged again give the same lines.
+TEST_F(TimedLogTest, AReplayedLogLogsTheSameLinesAgain) {
+  auto& w = OpenWithLogEnabled();
+  const auto logged = [&](const std::string& bytes) {
+    w.CheckBoxLog->setChecked(true);
+    Receive(w, bytes);
+    w.CheckBoxLog->setChecked(false);
+    return Slurp(ExpectedName());
+  };
+  for (const sim::BoardConfig board : {sim::BoardConfig{8, true, 3}, sim::BoardConfig{1, false, 4}}) {
+    SCOPED_TRACE(board.channels);
+    sim::FrameGenerator generator(board);
+    std::string sent;
+    while (generator.Count() < 300) sent += generator.Next().bytes;
+    const std::string first = logged(sent);
+    fs::rename(ExpectedName(), "first.csv");
+
+    sim::LogReplay replay;
+    std::string error;
+    ASSERT_TRUE(replay.Open("first.csv", error)) << error;
+    const sim::FrameSource frames = sim::ReplayedFrames(replay);
+    std::string replayed;
+    while (const sim::Emission* emission = frames()) replayed += emission->bytes;
+    EXPECT_EQ(replay.Malformed(), 0u);
+    EXPECT_TRUE(replayed == sent) << "the frames' bytes as the board sent them";
+    EXPECT_EQ(logged(replayed), first);
+  }
 }
 
 }  // namespace

@@ -41,6 +41,10 @@ TEST(SimOptions, ParsesEveryOptionInBothSpellings) {
   EXPECT_TRUE(o->waitForReader);
 
   EXPECT_TRUE(sim::ParseOptions({"--flood", "--chunk", "64"}, error)->flood);
+  const auto replay = sim::ParseOptions({"--replay", "log.csv", "--rate", "2"}, error);
+  ASSERT_TRUE(replay) << error;
+  EXPECT_EQ(replay->replay, "log.csv");
+  EXPECT_TRUE(replay->waitForReader) << "a replay waits for its reader";
   EXPECT_TRUE(sim::ParseOptions({"-h"}, error)->help);
   EXPECT_TRUE(sim::ParseOptions({"--help"}, error)->help);
 }
@@ -69,6 +73,9 @@ TEST(SimOptions, RejectsBadArgumentsNamingTheCulprit) {
       {{"--flood", "--rate", "2"}, "--flood"},
       {{"--interval", "5", "--flood"}, "--flood"},
       {{"--flood=yes"}, "takes no value"},
+      {{"--replay", ""}, "--replay"},
+      {{"--replay", "log.csv", "--channels", "2"}, "--channels"},
+      {{"--seed", "3", "--replay", "log.csv"}, "--seed"},
       {{"--bogus"}, "--bogus"},
       {{"stray"}, "stray"},
   };

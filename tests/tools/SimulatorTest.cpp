@@ -9,7 +9,9 @@
 #include <iterator>
 
 #include "tools/BoardOutput.h"
+#include "tools/FrameEncoding.h"
 #include "tools/FrameGenerator.h"
+#include "tools/LogReplay.h"
 #include "tools/Simulator.h"
 #include "tools/StopSignal.h"
 
@@ -191,6 +193,25 @@ TEST_F(SimulatorRun, EndsWhenTheReaderStaysAway) {
   // A run that does not end by itself is stopped, so the test fails instead of hanging.
   if (run.wait_for(10s) != std::future_status::ready) sim::StopSignal::Request();
   EXPECT_EQ(run.get(), sim::RunEnd::ReaderGone);
+}
+
+TEST_F(SimulatorRun, ReplaySendsTheFramesOfEveryWellFormedLineThenFinishes) {
+  std::ofstream(m_record, std::ios::binary) << "T, 1, 4660, , 25, T, 2, 0, , 255\r\nbad\r\nT, 1, 258, \r\n";
+  sim::LogReplay replay;
+  std::string error;
+  ASSERT_TRUE(replay.Open(m_record, error)) << error;
+  sim::SimOptions options;
+  options.rate = 10;
+  options.waitForReader = true;
+  const Slave reader(m_output->Path());
+  sim::Simulator simulator(options, *m_output, sim::ReplayedFrames(replay));
+  auto run = std::async(std::launch::async, [&simulator] { return simulator.Run(); });
+  const std::vector<uint8_t> temperatures = {25, 255};
+  const std::string expected = sim::EncodeFrame({0x1234, 0}, &temperatures) + sim::EncodeFrame({0x0102}, nullptr);
+  EXPECT_EQ(reader.Read(expected.size()), expected);
+  EXPECT_EQ(run.get(), sim::RunEnd::Finished);
+  EXPECT_EQ(simulator.FramesMade(), 2u);
+  EXPECT_EQ(replay.Malformed(), 1u);
 }
 
 }  // namespace
