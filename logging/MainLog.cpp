@@ -88,6 +88,8 @@ void TfMain::ReportLogStopped() {
   const std::string text =
       logbook::LogStoppedText(m_logName, LogFile.LinesKept(), logbook::LogErrorReason(LogFile.Error()));
   ShowNotice(app::NoticeSource::Log, app::Urgency::Problem, text);
+  // The box says why it unticked itself until the next log starts.
+  CheckBoxLog->setToolTip(QString::fromStdString(text));
   m_prompts->Tell(QString::fromStdString(text));
 }
 

@@ -142,6 +142,7 @@ TEST_F(TimedLogTest, ALogThatCannotBeCreatedSaysWhy) {
     const QString told = QString::fromStdString(ExpectedName() + " stopped after 0 lines: " + c.reason);
     EXPECT_EQ(Prompts().told, QStringList{told});
     EXPECT_EQ(w.StatusTemp->PanelText(9), told);
+    EXPECT_EQ(w.CheckBoxLog->toolTip(), told);
     Receive(w, Bytes({0xA5, 0x00, 0x05, 0x00, 0x01}));
     EXPECT_EQ(w.LogSampleCount, 0);
     EXPECT_EQ(Slurp("target.txt"), "precious\n");
