@@ -4,7 +4,8 @@
 #   scripts/install-deps.sh run       building and running the program on the simulated board
 #   scripts/install-deps.sh package   adds what `make package` needs
 #   scripts/install-deps.sh test      adds the test frameworks, benchmarks, clang for fuzzing,
-#                                     a virtual display and the desktop-file validators
+#                                     a virtual display with a pointer to drive it and the
+#                                     desktop-file validators
 #
 # Packages are installed through sudo when not run as root; nothing else runs as root.
 set -euo pipefail
@@ -23,7 +24,7 @@ test_packages=(
   libgtest-dev libgmock-dev
   libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth
+  xvfb xauth xdotool
   desktop-file-utils appstream man-db
 )
 

@@ -1,0 +1,129 @@
+// The real program on a virtual X display, logging the simulated board's
+// frames: a hang-up (the terminal it was started from closing) must close the
+// window as a user would, with the log complete to its last line.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "acquisition/FrameParser.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/Waiting.h"
+#include "tools/LogReplay.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using support::ChildProcess;
+namespace fs = std::filesystem;
+
+/// A frame's samples and temperatures (none for a frame without them).
+using Frame = std::pair<std::vector<uint16_t>, std::vector<uint8_t>>;
+
+/// The frames of a recorded stream, cut as the receiver cuts them.
+std::vector<Frame> FramesOf(const std::string& stream) {
+  std::vector<Frame> frames;
+  size_t consumed = 0;
+  acq::ScanFrames(stream, consumed, [&frames](const acq::FrameView& view) {
+    Frame& frame = frames.emplace_back();
+    for (int k = 1; k <= view.channelCount; ++k) {
+      frame.first.push_back(view.Sample(k));
+      if (view.hasTemperature) frame.second.push_back(view.Temperature(k));
+    }
+  });
+  return frames;
+}
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+/// The log file in `dir`, or an empty path while there is none.
+fs::path LogIn(const fs::path& dir) {
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    if (entry.path().extension() == ".csv") return entry.path();
+  }
+  return {};
+}
+
+/// Clicks the "Timed log file" box of the program's window, found by its
+/// process id; the box sits 120 pixels from the left of the control strip,
+/// which lies 89 + 18 pixels above the window's bottom edge.
+void ClickLogBox(const std::string& display, pid_t program) {
+  const std::vector<std::string> env = {"DISPLAY=:" + display};
+  ChildProcess search({XDOTOOL_BIN, "search", "--onlyvisible", "--pid", std::to_string(program)}, env);
+  const std::string window = search.ReadLine(5s);
+  if (window.empty()) return;
+  ChildProcess geometry({XDOTOOL_BIN, "getwindowgeometry", "--shell", window}, env);
+  std::map<std::string, int> value;
+  for (std::string line = geometry.ReadLine(5s); !line.empty(); line = geometry.ReadLine(1s)) {
+    const size_t equals = line.find('=');
+    if (equals != std::string::npos) value[line.substr(0, equals)] = std::atoi(line.c_str() + equals + 1);
+  }
+  const int x = value["X"] + 120 + 8;
+  const int y = value["Y"] + value["HEIGHT"] - 18 - 89 + 61 + 8;
+  ChildProcess click({XDOTOOL_BIN, "mousemove", std::to_string(x), std::to_string(y), "click", "1"}, env);
+  int status = 0;
+  click.WaitExit(5s, status);
+}
+
+TEST(LogOnHangUp, ClosesTheWindowWithTheLogCompleteToItsLastLine) {
+  const fs::path work = fs::temp_directory_path() / ("dezidure-hangup-" + std::to_string(getpid()));
+  fs::remove_all(work);
+  fs::create_directories(work);
+  const fs::path recording = work / "sent.bin";
+
+  ChildProcess xvfb({XVFB_BIN, "-displayfd", "1", "-screen", "0", "800x700x24", "-nolisten", "tcp"});
+  const std::string display = xvfb.ReadLine(10s);
+  ASSERT_FALSE(display.empty()) << "Xvfb did not start";
+  ChildProcess board({SIM_BIN, "--exit-on-hangup", "--channels", "8", "--record", recording.string()});
+  const std::string port = board.ReadLine(5s);
+  ASSERT_FALSE(port.empty()) << "the simulator did not report its port";
+  ChildProcess program({DEZIDURE_BIN}, {"DISPLAY=:" + display, "DEZIDURE_COM1=" + port, "QT_QPA_PLATFORM=xcb"},
+                       work.string());
+
+  // The box is greyed out until the first statistics tick, five seconds in.
+  ASSERT_TRUE(support::WaitUntil([&] { return !LogIn(work).empty(); }, support::kPatience * 3, [&] {
+    ClickLogBox(display, program.Pid());
+    // The next click must not untick a log that this one started.
+    support::WaitUntil([&] { return !LogIn(work).empty(); }, 1s);
+  })) << "the log did not start";
+  const fs::path log = LogIn(work);
+  // Lines reach the file while the log runs, not only when it closes.
+  EXPECT_TRUE(support::WaitUntil([&] { return Slurp(log).size() >= 100 * 200; }));
+
+  int status = -1;
+  ASSERT_TRUE(program.Stop(SIGHUP, 10s, status)) << "the program did not close";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "exit status " << status;
+  EXPECT_TRUE(board.WaitExit(10s, status)) << "the simulator outlived the program";
+
+  // Every line is whole and records, in order, frames the board sent one
+  // after the other.
+  const std::string text = Slurp(log);
+  ASSERT_GE(text.size(), 2u);
+  EXPECT_EQ(text.substr(text.size() - 2), "\r\n") << "the log ends inside a line";
+  const auto sent = FramesOf(Slurp(recording));
+  std::vector<Frame> logged;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    const auto frame = sim::ParseLogLine(line);
+    ASSERT_TRUE(frame) << "line " << logged.size() + 1 << ": " << line;
+    logged.emplace_back(frame->samples, frame->temperatures);
+  }
+  ASSERT_GE(logged.size(), 100u);
+  const auto first = std::search(sent.begin(), sent.end(), logged.begin(), logged.end());
+  EXPECT_NE(first, sent.end()) << "the logged frames are not a run of the frames sent";
+  if (!HasFailure()) fs::remove_all(work);
+}
+
+}  // namespace
