@@ -149,11 +149,15 @@ bool BoardOutput::WaitUntilRead(std::chrono::milliseconds limit) {
     return true;
   }
   const auto deadline = StopSignal::Clock::now() + limit;
+  // Bytes just written may still be on their way into the reader's queue, so
+  // an empty queue counts only when it is still empty one poll later.
+  bool emptyBefore = false;
   while (HasReader()) {
     const int unread = Unread();
-    if (unread == 0) {
+    if (unread == 0 && emptyBefore) {
       return true;
     }
+    emptyBefore = unread == 0;
     // A reader holding the port exclusively hides its queue: give it a
     // moment to catch up instead.
     if (unread < 0) {
