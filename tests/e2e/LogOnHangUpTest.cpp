@@ -13,8 +13,8 @@
 #include <map>
 #include <sstream>
 
-#include "acquisition/FrameParser.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/DecodedFrames.h"
 #include "tests/support/Waiting.h"
 #include "tools/LogReplay.h"
 
@@ -23,23 +23,6 @@ namespace {
 using namespace std::chrono_literals;
 using support::ChildProcess;
 namespace fs = std::filesystem;
-
-/// A frame's samples and temperatures (none for a frame without them).
-using Frame = std::pair<std::vector<uint16_t>, std::vector<uint8_t>>;
-
-/// The frames of a recorded stream, cut as the receiver cuts them.
-std::vector<Frame> FramesOf(const std::string& stream) {
-  std::vector<Frame> frames;
-  size_t consumed = 0;
-  acq::ScanFrames(stream, consumed, [&frames](const acq::FrameView& view) {
-    Frame& frame = frames.emplace_back();
-    for (int k = 1; k <= view.channelCount; ++k) {
-      frame.first.push_back(view.Sample(k));
-      if (view.hasTemperature) frame.second.push_back(view.Temperature(k));
-    }
-  });
-  return frames;
-}
 
 std::string Slurp(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -93,11 +76,13 @@ TEST(LogOnHangUp, ClosesTheWindowWithTheLogCompleteToItsLastLine) {
                        work.string());
 
   // The box is greyed out until the first statistics tick, five seconds in.
-  ASSERT_TRUE(support::WaitUntil([&] { return !LogIn(work).empty(); }, support::kPatience * 3, [&] {
-    ClickLogBox(display, program.Pid());
-    // The next click must not untick a log that this one started.
-    support::WaitUntil([&] { return !LogIn(work).empty(); }, 1s);
-  })) << "the log did not start";
+  ASSERT_TRUE(support::WaitUntil([&] { return !LogIn(work).empty(); }, support::kPatience * 3,
+                                 [&] {
+                                   ClickLogBox(display, program.Pid());
+                                   // The next click must not untick a log that this one started.
+                                   support::WaitUntil([&] { return !LogIn(work).empty(); }, 1s);
+                                 }))
+      << "the log did not start";
   const fs::path log = LogIn(work);
   // Lines reach the file while the log runs, not only when it closes.
   EXPECT_TRUE(support::WaitUntil([&] { return Slurp(log).size() >= 100 * 200; }));
@@ -112,8 +97,8 @@ TEST(LogOnHangUp, ClosesTheWindowWithTheLogCompleteToItsLastLine) {
   const std::string text = Slurp(log);
   ASSERT_GE(text.size(), 2u);
   EXPECT_EQ(text.substr(text.size() - 2), "\r\n") << "the log ends inside a line";
-  const auto sent = FramesOf(Slurp(recording));
-  std::vector<Frame> logged;
+  const auto sent = support::DecodeFrames(Slurp(recording));
+  std::vector<support::DecodedFrame> logged;
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) {
     const auto frame = sim::ParseLogLine(line);

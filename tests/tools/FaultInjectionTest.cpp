@@ -3,30 +3,13 @@
 #include <algorithm>
 #include <utility>
 
-#include "acquisition/FrameParser.h"
+#include "tests/support/DecodedFrames.h"
 #include "tools/FaultInjection.h"
 #include "tools/FrameGenerator.h"
 
 namespace {
 
 constexpr char kSync = static_cast<char>(0xA5);
-
-// The samples and the temperatures (none for a frame without them).
-using DecodedFrame = std::pair<std::vector<uint16_t>, std::vector<uint8_t>>;
-
-// The frames the program's receiver takes from a whole stream.
-std::vector<DecodedFrame> Decode(const std::string& stream) {
-  std::vector<DecodedFrame> frames;
-  size_t consumed = 0;
-  acq::ScanFrames(stream, consumed, [&frames](const acq::FrameView& f) {
-    DecodedFrame& frame = frames.emplace_back();
-    for (int channel = 1; channel <= f.channelCount; ++channel) {
-      frame.first.push_back(f.Sample(channel));
-      if (f.hasTemperature) frame.second.push_back(f.Temperature(channel));
-    }
-  });
-  return frames;
-}
 
 struct FaultCase {
   const char* name;
@@ -77,7 +60,7 @@ TEST(FaultInjection, FaultsDoWhatTheirNamesSayAndEveryFrameSurvives) {
         sim::FrameGenerator generator({channels, temps, 11}, c.faults);
         sim::FrameGenerator clean({channels, temps, 11});
         std::string stream;
-        std::vector<DecodedFrame> expected;
+        std::vector<support::DecodedFrame> expected;
         for (int i = 0; i < 500; ++i) {
           const sim::Emission& e = generator.Next();
           expected.emplace_back(e.frame.samples, e.frame.temperatures);
@@ -90,7 +73,7 @@ TEST(FaultInjection, FaultsDoWhatTheirNamesSayAndEveryFrameSurvives) {
             ASSERT_EQ(SingleFaultProblem(c.faults, e), "") << "frame " << i;
           }
         }
-        EXPECT_EQ(Decode(stream), expected);
+        EXPECT_EQ(support::DecodeFrames(stream), expected);
       }
     }
   }
