@@ -13,6 +13,12 @@ void StatusNotices::Set(NoticeSource source, Urgency urgency, std::string text) 
 
 void StatusNotices::Clear(NoticeSource source) { Set(source, Urgency::State, {}); }
 
+void StatusNotices::Refresh(NoticeSource source, std::string text) {
+  Notice& notice = m_notices[static_cast<size_t>(source)];
+  if (notice.text.empty() || text.empty()) return;
+  notice.text = std::move(text);
+}
+
 const std::string& StatusNotices::Current() const {
   const Notice* shown = nullptr;
   for (const Notice& notice : m_notices) {

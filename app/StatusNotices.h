@@ -21,6 +21,10 @@ class StatusNotices {
   /// Replaces the source's notice. An empty text clears it.
   void Set(NoticeSource source, Urgency urgency, std::string text);
   void Clear(NoticeSource source);
+  /// Rewrites the source's notice (a countdown, say) keeping its urgency and
+  /// its place among equals, so a refresh never hides a newer notice. Does
+  /// nothing when the source has no notice.
+  void Refresh(NoticeSource source, std::string text);
 
   /// The text to show now; empty when no source has a notice.
   const std::string& Current() const;

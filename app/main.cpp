@@ -105,6 +105,15 @@ void TfMain::ReportFailure(const std::string& text) {
 
 void TfMain::ShowNotice(app::NoticeSource source, app::Urgency urgency, const std::string& text) {
   m_notices.Set(source, urgency, text);
+  ShowCurrentNotice();
+}
+
+void TfMain::RefreshNotice(app::NoticeSource source, const std::string& text) {
+  m_notices.Refresh(source, text);
+  ShowCurrentNotice();
+}
+
+void TfMain::ShowCurrentNotice() {
   const QString shown = QString::fromStdString(m_notices.Current());
   StatusTemp->SetPanelText(kNoticePanel, shown);
   // The panel may be narrower than its text: the whole of it on hover.

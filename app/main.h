@@ -100,6 +100,8 @@ class TfMain : public QWidget {
   /// Puts a source's notice in the status bar's last panel (the most urgent
   /// notice shows; see app::StatusNotices); an empty text withdraws it.
   void ShowNotice(app::NoticeSource source, app::Urgency urgency, const std::string& text);
+  /// Rewrites a source's notice in place (see app::StatusNotices::Refresh).
+  void RefreshNotice(app::NoticeSource source, const std::string& text);
 
   // Window state shared by the subsystems.
   bool Running = false;
@@ -184,6 +186,7 @@ class TfMain : public QWidget {
   template <class Signal, class Sender>
   void Wire(Sender* sender, Signal signal, void (TfMain::*handler)());
   void ReportFailure(const std::string& text);
+  void ShowCurrentNotice();
 
   void ProcessFrame(const acq::FrameView& frame);
   void ReadWaitingBytes();
@@ -202,7 +205,8 @@ class TfMain : public QWidget {
   /// A log that could not be created or written: beep, untick, tell why.
   void AbandonLog();
   void ReportLogStopped();
-  void ShowLogCountdown();
+  /// Shows the running log's file and time left; returns that text.
+  std::string ShowLogCountdown();
   void FlushLog();
   void LogSampleStart(int32_t Channel, int64_t Sample);
   void LogTemperature(uint8_t Temperature);

@@ -57,7 +57,9 @@ void TfMain::StartLog() {
       std::min<int64_t>(int64_t{LogTimeoutMinutes} * kMillisecondsPerMinute, std::numeric_limits<int>::max());
   Timer1->start(static_cast<int>(std::max<int64_t>(period, 0)));
   m_logCountdownTimer->start();
-  ShowLogCountdown();
+  // A new log comes to the front of the last panel; its countdown then
+  // refreshes in place.
+  ShowNotice(app::NoticeSource::Log, app::Urgency::State, ShowLogCountdown());
 }
 
 void TfMain::StopLog() {
@@ -93,11 +95,12 @@ void TfMain::ReportLogStopped() {
   m_prompts->Tell(QString::fromStdString(text));
 }
 
-void TfMain::ShowLogCountdown() {
+std::string TfMain::ShowLogCountdown() {
   // The timer may report a millisecond more than its interval just after its start.
   const std::string text = logbook::LogRunningText(m_logName, std::min(Timer1->remainingTime(), Timer1->interval()));
   CheckBoxLog->setToolTip(QString::fromStdString(text));
-  ShowNotice(app::NoticeSource::Log, app::Urgency::State, text);
+  RefreshNotice(app::NoticeSource::Log, text);
+  return text;
 }
 
 void TfMain::FlushLog() {
