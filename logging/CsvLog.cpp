@@ -4,6 +4,8 @@
 #include <charconv>
 #include <utility>
 
+#include "logging/LogFilePlatform.h"
+
 namespace logbook {
 
 namespace {
@@ -72,7 +74,7 @@ const std::string& TimeOfDayText::Text(std::time_t t) {
   m_cachedTime = t;
 
   std::tm local{};
-  if (localtime_r(&t, &local) == nullptr) {
+  if (!LocalCalendarTime(t, local)) {
     return m_text;
   }
   // Long enough for any locale's time format; strftime gives 0 on overflow.

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <string>
 
 /// The operating-system calls of the log writer, in one place so that another
@@ -30,5 +31,9 @@ bool CloseLogFile(int fd);
 /// middle of a sentence ("no space left on device"). A symbolic link refused
 /// at the log's name reads as such.
 std::string LogErrorReason(int error);
+
+/// `t` as calendar time in the system's time zone; false when the system
+/// cannot convert it (then `local` is unspecified).
+bool LocalCalendarTime(std::time_t t, std::tm& local);
 
 }  // namespace logbook

@@ -35,4 +35,6 @@ std::string LogErrorReason(int error) {
   return reason;
 }
 
+bool LocalCalendarTime(std::time_t t, std::tm& local) { return ::localtime_r(&t, &local) != nullptr; }
+
 }  // namespace logbook

@@ -20,7 +20,7 @@ constexpr int kCountdownRefreshMs = 1000;
 
 std::tm LocalTime(std::time_t t) {
   std::tm local{};
-  localtime_r(&t, &local);
+  logbook::LocalCalendarTime(t, local);
   return local;
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -27,13 +26,6 @@ constexpr DeviceGroup kGroups[] = {
     {"ttyS", true},
     {"ttyAMA", true},
 };
-
-std::optional<std::string> EnvValue(const PortEnvironment& environment, const std::string& name) {
-  if (environment.getEnv) return environment.getEnv(name);
-  const char* value = std::getenv(name.c_str());
-  if (value == nullptr) return std::nullopt;
-  return std::string(value);
-}
 
 std::string ReadSmallFile(const fs::path& path) {
   std::ifstream in(path);
@@ -95,16 +87,8 @@ std::vector<std::string> ProbeSerialDevices(const PortEnvironment& environment) 
 }  // namespace
 
 std::array<std::string, kPortNumbers> PortDevices(const PortEnvironment& environment) {
+  if (std::optional<PortList> overrides = PortOverrides(environment.getEnv)) return *overrides;
   std::array<std::string, kPortNumbers> ports;
-  bool fromEnvironment = false;
-  for (size_t i = 0; i < ports.size(); ++i) {
-    const std::optional<std::string> value = EnvValue(environment, "DEZIDURE_COM" + std::to_string(i + 1));
-    if (!value || value->empty()) continue;
-    ports[i] = *value;
-    fromEnvironment = true;
-  }
-  if (fromEnvironment) return ports;
-
   const std::vector<std::string> devices = ProbeSerialDevices(environment);
   for (size_t i = 0; i < ports.size() && i < devices.size(); ++i)
     ports[i] = (fs::path(environment.devRoot) / devices[i]).string();

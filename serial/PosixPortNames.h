@@ -2,9 +2,9 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
-#include <optional>
 #include <string>
+
+#include "serial/PortOverrides.h"
 
 namespace comm {
 
@@ -13,10 +13,8 @@ struct PortEnvironment {
   std::string sysRoot = "/sys";  // sysfs; terminals are listed under class/tty
   std::string devRoot = "/dev";  // device nodes
   // Value of an environment variable, nothing when unset; empty: getenv.
-  std::function<std::optional<std::string>(const std::string& name)> getEnv;
+  EnvLookup getEnv;
 };
-
-constexpr uint8_t kPortNumbers = 9;
 
 // The devices of port numbers 1..9 (index 0 is port 1); an empty entry names
 // no device.

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "logging/CsvLog.h"
+#include "tests/support/ProcessEnvironment.h"
 
 namespace {
 
@@ -68,8 +69,8 @@ constexpr std::time_t kAfternoon = 1796652309;
 
 TEST(TimeOfDayText, FollowsTheLocalClockSecondBySecond) {
   // Two hours east of UTC; no other test here depends on the time zone.
-  setenv("TZ", "XYZ-2", 1);
-  tzset();
+  testenv::SetVariable("TZ", "XYZ-2");
+  testenv::ReloadTimeZone();
   std::time_t now = kAfternoon;
   logbook::TimeOfDayText text([&now] { return now; });
   // Going back in time must not keep a stale text either.

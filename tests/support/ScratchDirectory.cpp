@@ -1,17 +1,23 @@
 #include "tests/support/ScratchDirectory.h"
 
-#include <stdlib.h>
-
-#include <cerrno>
+#include <random>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 
 namespace support {
 
 ScratchDirectory::ScratchDirectory() : m_previous(std::filesystem::current_path()) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "dezidure-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::system_error(errno, std::generic_category(), "mkdtemp");
-  m_path = pattern;
+  // create_directory fails on a name that exists, so the folder is ours alone.
+  std::random_device entropy;
+  for (int attempt = 0;; ++attempt) {
+    const auto candidate = std::filesystem::temp_directory_path() / ("dezidure-test-" + std::to_string(entropy()));
+    if (std::filesystem::create_directory(candidate)) {
+      m_path = candidate;
+      break;
+    }
+    if (attempt == 100) throw std::runtime_error("no scratch directory could be created");
+  }
   std::filesystem::current_path(m_path);
 }
 

@@ -1,7 +1,5 @@
 #include "tests/support/Waiting.h"
 
-#include <QEventLoop>
-#include <QTimer>
 #include <thread>
 
 namespace support {
@@ -17,16 +15,6 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
     }
   }
   return true;
-}
-
-bool RunEventsUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-  return WaitUntil(done, limit, [] { RunEventsFor(std::chrono::milliseconds(5)); });
-}
-
-void RunEventsFor(std::chrono::milliseconds duration) {
-  QEventLoop loop;
-  QTimer::singleShot(duration, &loop, &QEventLoop::quit);
-  loop.exec();
 }
 
 }  // namespace support
