@@ -1,0 +1,185 @@
+// The serial component over the Win32 layer on COM1, whose other end is
+// dezidure-pty-feeder (scripts/windows-test.sh starts it and maps COM1 to its
+// line under wine). Skipped when DEZIDURE_FEEDER_DIR does not name the
+// feeder's command folder.
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <future>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "serial/SerialWin32.h"
+#include "tests/serial/SerialFixture.h"
+#include "tools/FrameGenerator.h"
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr uint32_t kAllEvents = 0x17D;
+
+double ProcessCpuSeconds() {
+  FILETIME created, ended, kernel, user;
+  ::GetProcessTimes(::GetCurrentProcess(), &created, &ended, &kernel, &user);
+  auto seconds = [](const FILETIME& t) {
+    return static_cast<double>((uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime) * 1e-7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
+class Win32Serial : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* dir = std::getenv("DEZIDURE_FEEDER_DIR");
+    if (dir == nullptr || *dir == '\0') {
+      GTEST_SKIP() << "needs the line feeder that scripts/windows-test.sh starts";
+    }
+    m_dir = dir;
+    ASSERT_NO_FATAL_FAILURE(Command("reopen"));
+    ASSERT_NO_FATAL_FAILURE(Command("lines 0"));
+  }
+
+  // Runs one feeder command and waits until it has been carried out. Each
+  // command carries a number, and the feeder's acknowledgement repeats it.
+  void Command(const std::string& text) {
+    const std::string line = std::to_string(++m_commands) + " " + text;
+    std::ofstream(m_dir + "/command.new") << line << '\n';
+    ASSERT_TRUE(::MoveFileExA((m_dir + "/command.new").c_str(), (m_dir + "/command").c_str(),
+                              MOVEFILE_REPLACE_EXISTING))
+        << "error " << ::GetLastError();
+    const auto deadline = Clock::now() + 20s;
+    for (std::string done; done != line; std::getline(std::ifstream(m_dir + "/done"), done)) {
+      ASSERT_LT(Clock::now(), deadline) << "the feeder did not carry out '" << text << "'";
+      std::this_thread::sleep_for(2ms);
+    }
+  }
+
+  // TSerial on COM1 at 115200 baud, 8 data bits, a 256-byte queue, errors by event.
+  void Open() {
+    serial = std::make_unique<TSerial>(std::make_unique<comm::Win32SerialPlatform>(), poster);
+    serial->SetBaudrate(115200);
+    serial->SetDataBits(d8bit);
+    serial->SetRxQueueSize(256);
+    serial->SetNotifyErrors(neEvent);
+    serial->OnError = [this](TSerial*) { ++errors; };
+    serial->SetActive(true);
+    ASSERT_TRUE(serial->Active()) << "COM1 did not open: error " << serial->ErrorCode();
+  }
+
+  std::string m_dir;
+  int m_commands = 0;
+  std::shared_ptr<ManualPoster> poster = std::make_shared<ManualPoster>();
+  std::unique_ptr<TSerial> serial;
+  int errors = 0;
+};
+
+TEST_F(Win32Serial, ReadsEveryFrameOfAStreamAndNeverWaitsOnAnEmptyQueue) {
+  ASSERT_NO_FATAL_FAILURE(Open());
+  std::string text = "stale";
+  // A read that waited for data would take 100 ms each.
+  const auto start = Clock::now();
+  for (int i = 0; i < 20; ++i) ASSERT_EQ(serial->ReadString(text), 0);
+  EXPECT_LT(Clock::now() - start, 1500ms);
+  EXPECT_EQ(text, "");
+
+  std::string received;
+  serial->OnRxData = [&received](TSerial* s) {
+    std::string piece;
+    s->ReadString(piece);
+    received += piece;
+  };
+  ASSERT_NO_FATAL_FAILURE(Command("frames 7 600 8"));
+  sim::FrameGenerator generator(sim::BoardConfig{8, true, 7});
+  std::string expected;
+  for (int i = 0; i < 600; ++i) expected += generator.Next().bytes;
+  poster->PumpUntil([&] { return received.size() >= expected.size(); }, 20s);
+  EXPECT_EQ(received.size(), expected.size());
+  EXPECT_TRUE(received == expected) << "the bytes differ from what the board sent";
+  EXPECT_EQ(errors, 0);
+}
+
+TEST_F(Win32Serial, LineEventsArriveWhileAWaitIsPending) {
+  ASSERT_NO_FATAL_FAILURE(Open());
+  std::set<std::string> seen;
+  serial->OnSignalChange = [&seen](TSerial*, eModemInSignal signal, bool state) {
+    static const char* const names[] = {"CTS", "DSR", "RLSD"};
+    seen.insert(std::string(names[signal]) + (state ? " on" : " off"));
+  };
+  serial->OnRing = [&seen](TSerial*) { seen.insert("ring"); };
+  serial->OnBreak = [&seen](TSerial*) { seen.insert("break"); };
+  // The driver compares the lines with those at the start of a wait, so a
+  // change while the thread is between waits goes unseen: repeat until seen.
+  const struct {
+    const char* command;
+    const char* event;
+  } steps[] = {
+      {"lines 32", "CTS on"}, {"lines 0", "CTS off"}, {"lines 256", "DSR on"},
+      {"lines 64", "RLSD on"}, {"lines 128", "ring"},  {"break", "break"},
+  };
+  const char* before = "lines 0";
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.event);
+    for (int attempt = 0; attempt < 10 && seen.count(step.event) == 0; ++attempt) {
+      if (attempt > 0) {
+        ASSERT_NO_FATAL_FAILURE(Command(before));
+      }
+      poster->PumpFor(100ms);
+      ASSERT_NO_FATAL_FAILURE(Command(step.command));
+      poster->PumpUntil([&] { return seen.count(step.event) != 0; }, 2s);
+    }
+    EXPECT_EQ(seen.count(step.event), 1u);
+    before = step.command;
+  }
+  EXPECT_EQ(errors, 0);
+}
+
+TEST_F(Win32Serial, MaskChangeAndCloseReleaseAPendingWait) {
+  comm::Win32SerialPlatform platform;
+  ASSERT_TRUE(platform.Open(platform.DeviceName(1)));
+  ASSERT_TRUE(platform.SetCommMask(kAllEvents));
+  // Each way must end the wait within the component's 100 ms; the bound
+  // here leaves room for a loaded machine.
+  for (const bool close : {false, true}) {
+    SCOPED_TRACE(close ? "close" : "mask 0");
+    std::promise<void> waiting;
+    auto waited = std::async(std::launch::async, [&] {
+      uint32_t events = 0xFFFF;
+      waiting.set_value();
+      const bool ok = platform.WaitCommEvent(events);
+      return ok ? events : 0xDEAD;
+    });
+    waiting.get_future().wait();
+    std::this_thread::sleep_for(200ms);
+    const auto start = Clock::now();
+    ASSERT_TRUE(close ? platform.Close() : platform.SetCommMask(0));
+    ASSERT_EQ(waited.wait_for(5s), std::future_status::ready) << "the wait was not released";
+    EXPECT_LT(Clock::now() - start, 1s);
+    EXPECT_EQ(waited.get(), 0u) << "a released wait reports no events";
+    ASSERT_TRUE(close || platform.SetCommMask(kAllEvents));
+  }
+}
+
+TEST_F(Win32Serial, HangUpFailsWaitsOncePerPauseWithoutSpinning) {
+  ASSERT_NO_FATAL_FAILURE(Open());
+  poster->PumpFor(100ms);
+  ASSERT_NO_FATAL_FAILURE(Command("hangup"));
+  poster->PumpUntil([this] { return errors > 0; }, 5s);
+  ASSERT_GT(errors, 0) << "the lost line was never reported";
+  const int before = errors;
+  const double cpuBefore = ProcessCpuSeconds();
+  poster->PumpFor(2000ms);
+  EXPECT_LT(ProcessCpuSeconds() - cpuBefore, 0.5) << "a lost device must not make the thread spin";
+  // One report per failed wait, and a pause of 100 ms after each.
+  EXPECT_LE(errors - before, 25);
+  EXPECT_NE(serial->ErrorCode(), 0);
+  EXPECT_TRUE(serial->Active()) << "the owner decides whether to close";
+  serial->SetActive(false);
+}
+
+}  // namespace
