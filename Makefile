@@ -10,7 +10,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 CONFIGURE = cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: run replay test build deps test-deps package bench fuzz soak clean
+.PHONY: run replay test build deps test-deps package bench fuzz soak clean windows windows-test
 
 deps:
 	@scripts/install-deps.sh run
@@ -50,5 +50,13 @@ soak: test-deps
 	$(CONFIGURE) -DBUILD_TESTING=ON
 	scripts/soak.sh
 
+# The Windows program, cross-built with MinGW-w64: build-windows/dezidure-windows-x86_64.zip
+windows:
+	scripts/windows.sh
+
+# The same, plus every test under wine and the zip's program on a virtual display.
+windows-test:
+	scripts/windows.sh --test
+
 clean:
-	rm -rf build build-asan build-fuzz build-package
+	rm -rf build build-asan build-fuzz build-package build-windows

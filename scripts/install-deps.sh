@@ -6,6 +6,8 @@
 #   scripts/install-deps.sh test      adds the test frameworks, benchmarks, clang for fuzzing,
 #                                     a virtual display with a pointer to drive it and the
 #                                     desktop-file validators
+#   scripts/install-deps.sh windows   adds to `test` the MinGW-w64 compilers, wine and what building
+#                                     Qt for Windows needs (scripts/windows.sh)
 #
 # Packages are installed through sudo when not run as root; nothing else runs as root.
 set -euo pipefail
@@ -28,6 +30,12 @@ test_packages=(
   desktop-file-utils appstream man-db
 )
 
+windows_packages=(
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  wine wine64
+  ninja-build xz-utils
+)
+
 case "$task" in
   run)
     packages=("${run_packages[@]}")
@@ -36,8 +44,9 @@ case "$task" in
     ;;
   package) packages=("${run_packages[@]}" "${package_packages[@]}") ;;
   test) packages=("${run_packages[@]}" "${package_packages[@]}" "${test_packages[@]}") ;;
+  windows) packages=("${run_packages[@]}" "${package_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}") ;;
   *)
-    echo "usage: $0 run|package|test" >&2
+    echo "usage: $0 run|package|test|windows" >&2
     exit 2
     ;;
 esac
