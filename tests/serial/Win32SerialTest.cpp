@@ -2,6 +2,7 @@
 // dezidure-pty-feeder (scripts/windows-test.sh starts it and maps COM1 to its
 // line under wine). Skipped when DEZIDURE_FEEDER_DIR does not name the
 // feeder's command folder.
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <chrono>
@@ -13,9 +14,11 @@
 #include <string>
 #include <thread>
 
+#include "serial/Serial5.h"
 #include "serial/SerialWin32.h"
-#include "tests/serial/SerialFixture.h"
-#include "tools/FrameGenerator.h"
+#include "tests/support/BoardFrames.h"
+#include "tests/support/ManualPoster.h"
+#include "tests/support/ProcessUsage.h"
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
@@ -23,15 +26,6 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr uint32_t kAllEvents = 0x17D;
-
-double ProcessCpuSeconds() {
-  FILETIME created, ended, kernel, user;
-  ::GetProcessTimes(::GetCurrentProcess(), &created, &ended, &kernel, &user);
-  auto seconds = [](const FILETIME& t) {
-    return static_cast<double>((uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime) * 1e-7;
-  };
-  return seconds(kernel) + seconds(user);
-}
 
 class Win32Serial : public ::testing::Test {
  protected:
@@ -74,7 +68,7 @@ class Win32Serial : public ::testing::Test {
 
   std::string m_dir;
   int m_commands = 0;
-  std::shared_ptr<ManualPoster> poster = std::make_shared<ManualPoster>();
+  std::shared_ptr<support::ManualPoster> poster = std::make_shared<support::ManualPoster>();
   std::unique_ptr<TSerial> serial;
   int errors = 0;
 };
@@ -95,9 +89,7 @@ TEST_F(Win32Serial, ReadsEveryFrameOfAStreamAndNeverWaitsOnAnEmptyQueue) {
     received += piece;
   };
   ASSERT_NO_FATAL_FAILURE(Command("frames 7 600 8"));
-  sim::FrameGenerator generator(sim::BoardConfig{8, true, 7});
-  std::string expected;
-  for (int i = 0; i < 600; ++i) expected += generator.Next().bytes;
+  const std::string expected = support::BoardFrames(600, 8, true, 7);
   poster->PumpUntil([&] { return received.size() >= expected.size(); }, 20s);
   EXPECT_EQ(received.size(), expected.size());
   EXPECT_TRUE(received == expected) << "the bytes differ from what the board sent";
@@ -172,9 +164,9 @@ TEST_F(Win32Serial, HangUpFailsWaitsOncePerPauseWithoutSpinning) {
   poster->PumpUntil([this] { return errors > 0; }, 5s);
   ASSERT_GT(errors, 0) << "the lost line was never reported";
   const int before = errors;
-  const double cpuBefore = ProcessCpuSeconds();
+  const double cpuBefore = support::ProcessCpuSeconds();
   poster->PumpFor(2000ms);
-  EXPECT_LT(ProcessCpuSeconds() - cpuBefore, 0.5) << "a lost device must not make the thread spin";
+  EXPECT_LT(support::ProcessCpuSeconds() - cpuBefore, 0.5) << "a lost device must not make the thread spin";
   // One report per failed wait, and a pause of 100 ms after each.
   EXPECT_LE(errors - before, 25);
   EXPECT_NE(serial->ErrorCode(), 0);

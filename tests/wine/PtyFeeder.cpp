@@ -31,7 +31,7 @@
 #include <string>
 #include <thread>
 
-#include "tools/FrameGenerator.h"
+#include "tests/support/BoardFrames.h"
 
 namespace {
 
@@ -74,10 +74,11 @@ class Feeder {
     std::string verb;
     words >> verb;
     if (verb == "frames") {
-      sim::BoardConfig board;
-      uint64_t count = 0;
-      words >> board.seed >> count >> board.channels;
-      return Frames(board, count);
+      uint64_t seed = 0;
+      int count = 0;
+      int channels = 0;
+      words >> seed >> count >> channels;
+      return Send(support::BoardFrames(count, channels, true, seed));
     }
     if (verb == "lines") {
       int bits = 0;
@@ -102,10 +103,7 @@ class Feeder {
   }
 
  private:
-  bool Frames(const sim::BoardConfig& board, uint64_t count) {
-    sim::FrameGenerator generator(board);
-    std::string bytes;
-    for (uint64_t i = 0; i < count; ++i) bytes += generator.Next().bytes;
+  bool Send(const std::string& bytes) {
     for (size_t sent = 0; sent < bytes.size();) {
       const ssize_t written = ::write(m_master, bytes.data() + sent, bytes.size() - sent);
       if (written < 0 && errno == EINTR) continue;
