@@ -13,6 +13,7 @@
 #include "WindowFixture.h"
 #include "app/StatusPanelBar.h"
 #include "logging/CsvLog.h"
+#include "logging/LogFilePlatform.h"
 #include "logging/LogNotices.h"
 #include "tests/support/Waiting.h"
 #include "tools/FrameGenerator.h"
@@ -34,7 +35,7 @@ class TimedLogTest : public WindowInScratchDirectoryTest {
   std::string ExpectedName() const {
     std::tm local{};
     const std::time_t t = Now();
-    localtime_r(&t, &local);
+    logbook::LocalCalendarTime(t, local);
     return logbook::LogFileName(local);
   }
   std::string TimeText() const {
