@@ -22,18 +22,8 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-# Waits up to 10 s for a file to hold a first line and prints it.
-first_line() {
-  for _ in $(seq 200); do
-    if [ -s "$1" ]; then
-      head -n 1 "$1"
-      return 0
-    fi
-    sleep 0.05
-  done
-  return 1
-}
+# shellcheck source=scripts/first-line.sh
+source "$(cd "$(dirname "$0")" && pwd)/first-line.sh"
 
 Xvfb -displayfd 9 -screen 0 800x700x24 -nolisten tcp 9>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
