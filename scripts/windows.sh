@@ -31,7 +31,8 @@ phase "installing the tools"
 qt=$(scripts/build-qt-windows.sh | tail -n 1)
 phase "Qt for Windows ($qt)"
 
-cross=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release -DWERROR=ON)
+cross=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release -DWERROR=ON
+  -DDEZIDURE_BENCH=OFF -DDEZIDURE_FUZZ=OFF -DDEZIDURE_DISPLAY_TESTS=OFF)
 cmake -S . -B "$out/x86_64" "${cross[@]}" -DDEZIDURE_QT_WINDOWS="$qt" >/dev/null
 cmake --build "$out/x86_64" -j "$jobs"
 scripts/package-windows.sh "$out/x86_64" "$qt" "$out/dezidure-windows-x86_64.zip"
