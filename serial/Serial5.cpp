@@ -27,49 +27,9 @@ constexpr int kSignalDtr = 1;
 constexpr int32_t kNotActive = -1;
 constexpr int32_t kStringTooLong = -2;
 
-constexpr uint8_t kMsgCollecting = 1;
-constexpr uint8_t kMsgAppending = 2;
-constexpr uint8_t kMsgComplete = 3;
-
-constexpr uint8_t kXonChar = 0x11;
-constexpr uint8_t kXoffChar = 0x13;
-constexpr uint8_t kErrorChar = 0x3F;
-
 template <typename E>
 void CheckEnum(E value, E last, const char* what) {
   if (value > last) throw std::out_of_range(std::string(what) + " out of range");
-}
-
-uint8_t ByteSizeOf(eDataBits bits) { return bits == d8bit ? 8 : 7; }
-
-uint8_t ParityOf(eParity parity) {
-  switch (parity) {
-    case PaOdd:
-      return comm::kOddParity;
-    case paEven:
-      return comm::kEvenParity;
-    case paMark:
-      return comm::kMarkParity;
-    case paSpace:
-      return comm::kSpaceParity;
-    default:
-      return comm::kNoParity;
-  }
-}
-
-uint8_t StopBitsOf(eStopBits bits) { return bits == st2bit ? comm::kTwoStopBits : comm::kOneStopBit; }
-
-uint32_t FlowFlagsOf(eFlowControl mode) {
-  switch (mode) {
-    case fcRTS_CTS:
-      return comm::kDcbOutxCtsFlow | comm::kDcbRtsControlHandshake;
-    case fcDTR_DSR:
-      return comm::kDcbOutxDsrFlow | comm::kDcbDtrControlHandshake;
-    case fcXON_XOF:
-      return comm::kDcbOutX | comm::kDcbInX;
-    default:
-      return 0;
-  }
 }
 
 int32_t SaturatedCount(uint64_t count) {
@@ -82,8 +42,9 @@ void WriteToStderr(const std::string& text) { std::cerr << text << '\n'; }
 
 // ---------------------------------------------------------------- TEventThread
 
-TEventThread::TEventThread(TSerial& serial, std::shared_ptr<comm::MainThreadPoster> poster)
-    : SerialPort(serial), m_handOff(std::move(poster)) {}
+TEventThread::TEventThread(comm::ServedPort& port, comm::SerialPlatform& platform,
+                           std::shared_ptr<comm::MainThreadPoster> poster)
+    : SerialPort(port), m_platform(platform), m_handOff(std::move(poster)) {}
 
 TEventThread::~TEventThread() {
   Terminate();
@@ -101,162 +62,112 @@ void TEventThread::WaitFor() {
   if (m_thread.joinable()) m_thread.join();
 }
 
-void TEventThread::WaitUntilIdle(int limitMs) {
+void TEventThread::WaitUntilIdle(int limitMs, const std::function<bool()>& idle) {
   m_handOff.AbandonPending();
   // Wakes a pause after a failed wait, so the thread sees the port closed now.
   m_handOff.Notify();
-  m_handOff.WaitFor(std::chrono::milliseconds(limitMs), [this] { return !SerialPort.ThreadWaiting; });
+  m_handOff.WaitFor(std::chrono::milliseconds(limitMs), idle);
 }
 
 void TEventThread::SetThreadWaiting(bool waiting) {
-  if (SerialPort.ThreadWaiting == waiting) return;
-  SerialPort.ThreadWaiting = waiting;
+  if (m_waiting == waiting) return;
+  m_waiting = waiting;
+  SerialPort.SetThreadWaiting(waiting);
   m_handOff.Notify();
 }
 
-bool TEventThread::HandOver(std::function<void(TSerial&)> notification) {
-  TSerial* serial = &SerialPort;
-  return m_handOff.Run([serial, notification = std::move(notification)] { notification(*serial); });
+bool TEventThread::HandOver(std::function<void(comm::ServedPort&)> notification) {
+  comm::ServedPort* port = &SerialPort;
+  return m_handOff.Run([port, notification = std::move(notification)] { notification(*port); });
+}
+
+bool TEventThread::HandOver(comm::Notification notification) {
+  return HandOver([notification](comm::ServedPort& port) { port.Notify(notification); });
 }
 
 void TEventThread::Execute() {
-  TSerial& serial = SerialPort;
+  comm::ServedPort& port = SerialPort;
   while (!m_handOff.StopRequested()) {
-    if (!serial.m_active) {
+    if (!port.PortOpen()) {
       SetThreadWaiting(false);
-      m_handOff.SleepFor(kClosedPoll, [&serial] { return serial.m_active.load(); });
+      m_handOff.SleepFor(kClosedPoll, [&port] { return port.PortOpen(); });
       continue;
     }
     SetThreadWaiting(true);
     uint32_t mask = 0;
-    if (!serial.m_platform->WaitCommEvent(mask)) {
+    if (!m_platform.WaitCommEvent(mask)) {
       const int32_t code = comm::SerialPlatform::LastError();
-      if (!serial.m_active) continue;
-      HandOver([code](TSerial& s) { s.HandleLastError(code); });
+      if (!port.PortOpen()) continue;
+      HandOver([code](comm::ServedPort& p) { p.ReportFailure(code); });
       // A lost device fails every wait at once: pause so the loop cannot spin.
-      m_handOff.SleepFor(kFailedWaitPause, [&serial] { return !serial.m_active; });
+      m_handOff.SleepFor(kFailedWaitPause, [&port] { return !port.PortOpen(); });
       continue;
     }
     // A wait that a close released, or that ended as the port closed,
     // has nothing left to announce.
-    if (serial.Closing || !serial.m_active) continue;
-    const bool data = (mask & comm::kEvRxChar) && serial.m_rxEventMode == rxNormal;
+    if (port.PortClosing() || !port.PortOpen()) continue;
+    const bool data = (mask & comm::kEvRxChar) && port.EventMode() == rxNormal;
     const uint32_t queuedBefore = data ? QueuedBytes() : 0;
     Dispatch(mask);
     if (data) SettleAfterData(queuedBefore);
   }
 }
 
-namespace {
-
-std::function<void(TSerial&)> Notification(TSerial::TNotifyEvent TSerial::*slot) {
-  return [slot](TSerial& serial) {
-    // A copy: the handler may destroy the component and with it the slot.
-    TSerial::TNotifyEvent handler = serial.*slot;
-    if (handler) handler(&serial);
-  };
-}
-
-}  // namespace
-
 uint32_t TEventThread::QueuedBytes() {
   uint32_t errors = 0;
   comm::ComStat status;
-  return SerialPort.m_platform->ClearCommError(errors, status) ? status.cbInQue : 0;
+  return m_platform.ClearCommError(errors, status) ? status.cbInQue : 0;
 }
 
 void TEventThread::SettleAfterData(uint32_t queuedBefore) {
-  TSerial& serial = SerialPort;
+  comm::ServedPort& port = SerialPort;
   // A reader takes at most RxQueueSize + 1 bytes per notification: while it
   // keeps taking and bytes are left, announce them at once. A handler that
   // reads nothing is not called again until new bytes arrive.
-  for (uint32_t left = QueuedBytes(); serial.m_active && left > 0 && left < queuedBefore; left = QueuedBytes()) {
+  for (uint32_t left = QueuedBytes(); port.PortOpen() && left > 0 && left < queuedBefore; left = QueuedBytes()) {
     queuedBefore = left;
-    if (!HandOver(Notification(&TSerial::OnRxData))) return;
+    if (!HandOver(comm::Notification::RxData)) return;
   }
   // Then let bytes gather for a moment: a board that writes every frame, or
   // an adapter that passes bytes on every millisecond, would otherwise wake
   // both threads hundreds or thousands of times a second.
-  m_handOff.SleepFor(kRxSettle, [&serial] { return !serial.m_active; });
+  m_handOff.SleepFor(kRxSettle, [&port] { return !port.PortOpen(); });
 }
 
 void TEventThread::Dispatch(uint32_t mask) {
-  TSerial& serial = SerialPort;
-  auto lineIsOn = [&serial](uint32_t bit) {
-    // A failed status read is not looked at: the line then reads as off.
+  using comm::Notification;
+  // A failed status read is not looked at: the line then reads as off.
+  auto signal = [this](eModemInSignal line, uint32_t bit, Notification notification) {
     uint32_t status = 0;
-    serial.m_platform->GetCommModemStatus(status);
-    return (status & bit) != 0;
+    m_platform.GetCommModemStatus(status);
+    SerialPort.StoreLineState(line, (status & bit) != 0);
+    return HandOver(notification);
   };
-  auto signalChange = [](eModemInSignal signal, bool TSerial::*state) {
-    return [signal, state](TSerial& s) {
-      TSerial::TSignalChangeEvent handler = s.OnSignalChange;
-      if (handler) handler(&s, signal, s.*state);
-    };
-  };
-
-  if (mask & comm::kEvCts) {
-    serial.CtsState = lineIsOn(comm::kMsCtsOn);
-    if (!HandOver(signalChange(msCTS, &TSerial::CtsState))) return;
-  }
-  if (mask & comm::kEvDsr) {
-    serial.DsrState = lineIsOn(comm::kMsDsrOn);
-    if (!HandOver(signalChange(msDSR, &TSerial::DsrState))) return;
-  }
-  if (mask & comm::kEvRlsd) {
-    serial.RlsdState = lineIsOn(comm::kMsRlsdOn);
-    if (!HandOver(signalChange(msRLSD, &TSerial::RlsdState))) return;
-  }
-  if ((mask & comm::kEvTxEmpty) && !HandOver(Notification(&TSerial::OnTxEmpty))) return;
-  if ((mask & comm::kEvBreak) && !HandOver(Notification(&TSerial::OnBreak))) return;
-  if ((mask & comm::kEvRing) && !HandOver(Notification(&TSerial::OnRing))) return;
+  if ((mask & comm::kEvCts) && !signal(msCTS, comm::kMsCtsOn, Notification::Cts)) return;
+  if ((mask & comm::kEvDsr) && !signal(msDSR, comm::kMsDsrOn, Notification::Dsr)) return;
+  if ((mask & comm::kEvRlsd) && !signal(msRLSD, comm::kMsRlsdOn, Notification::Rlsd)) return;
+  if ((mask & comm::kEvTxEmpty) && !HandOver(Notification::TxEmpty)) return;
+  if ((mask & comm::kEvBreak) && !HandOver(Notification::Break)) return;
+  if ((mask & comm::kEvRing) && !HandOver(Notification::Ring)) return;
   if (!(mask & comm::kEvRxChar)) return;
-  if (serial.m_rxEventMode == rxNormal) {
-    HandOver(Notification(&TSerial::OnRxData));
+  if (SerialPort.EventMode() == rxNormal) {
+    HandOver(Notification::RxData);
     return;
   }
-  if (MessageHandlerBound()) AssembleMessages();
-}
-
-bool TEventThread::MessageHandlerBound() {
-  // The slot belongs to the main thread; look at it there.
-  bool bound = false;
-  HandOver([&bound](TSerial& serial) { bound = static_cast<bool>(serial.OnMessage); });
-  return bound;
+  AssembleMessages();
 }
 
 void TEventThread::AssembleMessages() {
-  TSerial& serial = SerialPort;
-  auto handMessage = [this] {
-    return HandOver([](TSerial& s) {
-      TSerial::TRxMessageEvent handler = s.OnMessage;
-      const std::string text = s.MsgText;
-      if (handler) handler(&s, text);
-    });
-  };
+  // The slot belongs to the main thread; look at it there.
+  bool bound = false;
+  HandOver([&bound](comm::ServedPort& port) { bound = port.MessageHandlerBound(); });
+  if (!bound) return;
   uint8_t c = 0;
-  while (serial.ReadCharOn(c, TSerial::ReportOn::MainThread) > 0) {
-    const char byte = static_cast<char>(c);
-    if (serial.MsgState == kMsgAppending) {
-      serial.MsgText.push_back(byte);
-      if (--serial.MsgRemaining > 0) continue;
-      serial.MsgState = kMsgComplete;
-      if (!handMessage()) return;
-    } else if (c == serial.m_messageStartChar) {
-      serial.MsgState = kMsgCollecting;
-      serial.MsgText.assign(1, byte);
-    } else if (c == serial.m_messageEndChar) {
-      if (serial.MsgState != kMsgCollecting) continue;
-      serial.MsgText.push_back(byte);
-      serial.MsgState = kMsgAppending;
-      serial.MsgRemaining = serial.m_messageAppendCount;
-      if (serial.MsgRemaining > 0) continue;
-      serial.MsgState = kMsgComplete;
-      if (!handMessage()) return;
-    } else if (serial.MsgState == kMsgCollecting) {
-      serial.MsgText.push_back(byte);
-    }
+  int32_t failure = 0;
+  while (SerialPort.TakeByte(c, failure)) {
+    if (SerialPort.AssembleMessage(c) && !HandOver(comm::Notification::Message)) return;
   }
+  if (failure != 0) HandOver([failure](comm::ServedPort& port) { port.ReportFailure(failure); });
 }
 
 // --------------------------------------------------------------------- TSerial
@@ -265,7 +176,8 @@ TSerial::TSerial(std::unique_ptr<comm::SerialPlatform> platform, std::shared_ptr
     : m_platform(std::move(platform)), m_presenter(WriteToStderr) {
   if (!m_platform) throw std::invalid_argument("TSerial needs a serial platform");
   if (!poster) throw std::invalid_argument("TSerial needs a main-thread poster");
-  EventThread = std::make_unique<TEventThread>(*this, std::move(poster));
+  comm::ServedPort& served = *this;
+  EventThread = std::make_unique<TEventThread>(served, *m_platform, std::move(poster));
 }
 
 TSerial::~TSerial() {
@@ -289,26 +201,26 @@ void TSerial::SetBaudrate(int32_t value) {
     presenter("Baudrate is not valid");
     return;
   }
-  StoreAndReopen(m_baudrate, value);
+  StoreAndReopen(m_line.baudrate, value);
 }
 
 void TSerial::SetParity(eParity value) {
   CheckEnum(value, paSpace, "Parity");
-  StoreAndReopen(m_parity, value);
+  StoreAndReopen(m_line.parity, value);
 }
 
 void TSerial::SetDataBits(eDataBits value) {
   CheckEnum(value, d8bit, "DataBits");
-  StoreAndReopen(m_dataBits, value);
+  StoreAndReopen(m_line.dataBits, value);
 }
 
 void TSerial::SetStopBits(eStopBits value) {
   CheckEnum(value, st2bit, "StopBits");
-  StoreAndReopen(m_stopBits, value);
+  StoreAndReopen(m_line.stopBits, value);
 }
 
 void TSerial::SetRxQueueSize(uint16_t value) {
-  m_rxQueueSize = value;
+  m_line.rxQueueSize = value;
   SetActive(m_active);
 }
 
@@ -319,10 +231,10 @@ void TSerial::SetTxQueueSize(uint16_t value) {
 
 void TSerial::SetFlowMode(eFlowControl value) {
   CheckEnum(value, fcXON_XOF, "FlowMode");
-  StoreAndReopen(m_flowMode, value);
+  StoreAndReopen(m_line.flowMode, value);
 }
 
-void TSerial::SetCheckParity(bool value) { StoreAndReopen(m_checkParity, value); }
+void TSerial::SetCheckParity(bool value) { StoreAndReopen(m_line.checkParity, value); }
 
 void TSerial::SetTimeout(uint32_t value) { StoreAndReopen(m_timeout, value); }
 
@@ -347,8 +259,7 @@ void TSerial::ClosePort() {
   if (!m_platform->SetCommMask(0)) FailLastCall();
   Closing = false;
   if (!m_platform->Close()) FailLastCall();
-  DiscardBuffered();
-  EventThread->WaitUntilIdle(kCloseWaitMs);
+  EventThread->WaitUntilIdle(kCloseWaitMs, [this] { return !ThreadWaiting; });
 }
 
 void TSerial::OpenPort() {
@@ -356,7 +267,7 @@ void TSerial::OpenPort() {
     FailLastCall();
     return;
   }
-  if (!m_platform->SetupComm(m_rxQueueSize, m_txQueueSize)) FailLastCall();
+  if (!m_platform->SetupComm(m_line.rxQueueSize, m_txQueueSize)) FailLastCall();
   m_active = true;
   ApplySettings();
   SetOutSignal(kSignalDtr, true);
@@ -365,28 +276,10 @@ void TSerial::OpenPort() {
 }
 
 void TSerial::ApplySettings() {
-  comm::Dcb dcb;
-  dcb.BaudRate = static_cast<uint32_t>(m_baudrate);
-  dcb.Flags = comm::kDcbBinary | (m_checkParity ? comm::kDcbParity : 0) | FlowFlagsOf(m_flowMode);
-  dcb.XonLim = static_cast<uint16_t>(m_rxQueueSize / 3);
-  dcb.XoffLim = dcb.XonLim;
-  dcb.ByteSize = ByteSizeOf(m_dataBits);
-  dcb.Parity = ParityOf(m_parity);
-  dcb.StopBits = StopBitsOf(m_stopBits);
-  dcb.XonChar = kXonChar;
-  dcb.XoffChar = kXoffChar;
-  dcb.ErrorChar = kErrorChar;
-  Dcb = dcb;
+  Dcb = comm::BuildDcb(m_line);
   if (!m_active) return;
-
   if (!m_platform->SetCommState(Dcb)) FailLastCall();
-  Timeouts.ReadIntervalTimeout = comm::kMaxDword;
-  Timeouts.ReadTotalTimeoutMultiplier = 0;
-  Timeouts.ReadTotalTimeoutConstant = 0;
-  if (m_flowMode != fcNone) {
-    Timeouts.WriteTotalTimeoutMultiplier = 0;
-    Timeouts.WriteTotalTimeoutConstant = m_timeout;
-  }
+  Timeouts = comm::BuildTimeouts(Timeouts, m_line.flowMode, m_timeout);
   if (!m_platform->SetCommTimeouts(Timeouts)) FailLastCall();
 }
 
@@ -416,8 +309,7 @@ void TSerial::UpdateStatus() {
 int32_t TSerial::RxWaiting() {
   if (!m_active) return 0;
   UpdateStatus();
-  std::lock_guard<std::mutex> lock(m_rxMutex);
-  return SaturatedCount(uint64_t{Status.cbInQue} + (m_rxBuffer.size() - m_rxHead));
+  return SaturatedCount(Status.cbInQue);
 }
 
 int32_t TSerial::TxWaiting() {
@@ -431,81 +323,92 @@ int32_t TSerial::ReadString(std::string& Text) {
     ReportError(kNotActive);
     return 0;
   }
-  const size_t limit = size_t{m_rxQueueSize} + 1;
   // Read straight into the caller's string: a reused string costs no allocation per call.
-  Text.resize(limit);
-  uint8_t* out = reinterpret_cast<uint8_t*>(Text.data());
+  Text.resize(size_t{m_line.rxQueueSize} + 1);
   size_t count = 0;
-  int32_t failure = 0;
-  {
-    std::lock_guard<std::mutex> lock(m_rxMutex);
-    count = TakeBuffered(out, limit);
-    size_t got = 0;
-    if (count < limit && !m_platform->Read(out + count, limit - count, got))
-      failure = comm::SerialPlatform::LastError();
-    count += got;
-  }
-  Text.resize(count);
-  if (failure != 0) HandleLastError(failure);
-  return static_cast<int32_t>(count);
+  const bool read = m_platform->Read(reinterpret_cast<uint8_t*>(Text.data()), Text.size(), count);
+  const int32_t failure = read ? 0 : comm::SerialPlatform::LastError();
+  Text.resize(read ? count : 0);
+  if (!read) HandleLastError(failure);
+  return static_cast<int32_t>(Text.size());
 }
 
-int32_t TSerial::ReadChar(uint8_t& C) { return ReadCharOn(C, ReportOn::CallingThread); }
+int32_t TSerial::ReadChar(uint8_t& C) {
+  uint8_t byte = 0;
+  int32_t failure = 0;
+  if (TakeByte(byte, failure)) {
+    C = byte;
+    return 1;
+  }
+  if (failure != 0) ReportFailure(failure);
+  return 0;
+}
 
-int32_t TSerial::ReadCharOn(uint8_t& C, ReportOn reportOn) {
+bool TSerial::TakeByte(uint8_t& c, int32_t& failure) {
+  failure = 0;
   if (!m_active) {
-    ReportFrom(reportOn, kNotActive, false);
-    return 0;
+    failure = kNotActive;
+    return false;
   }
-  int32_t failure = 0;
-  bool taken = false;
-  {
-    std::lock_guard<std::mutex> lock(m_rxMutex);
-    if (m_rxHead == m_rxBuffer.size()) {
-      // One read takes what the driver holds, so a run of ReadChar calls
-      // costs one system call, not one per byte.
-      m_rxBuffer.resize(size_t{m_rxQueueSize} + 1);
-      m_rxHead = 0;
-      size_t got = 0;
-      if (!m_platform->Read(m_rxBuffer.data(), m_rxBuffer.size(), got)) {
-        failure = comm::SerialPlatform::LastError();
-        got = 0;
-      }
-      m_rxBuffer.resize(got);
-    }
-    if (m_rxHead < m_rxBuffer.size()) {
-      C = m_rxBuffer[m_rxHead++];
-      taken = true;
-    }
+  size_t count = 0;
+  if (!m_platform->Read(&c, 1, count)) {
+    failure = comm::SerialPlatform::LastError();
+    return false;
   }
-  if (failure != 0) ReportFrom(reportOn, failure, true);
-  return taken ? 1 : 0;
+  return count == 1;
 }
 
-size_t TSerial::TakeBuffered(uint8_t* dest, size_t limit) {
-  const size_t count = std::min(limit, m_rxBuffer.size() - m_rxHead);
-  std::copy_n(m_rxBuffer.begin() + static_cast<std::ptrdiff_t>(m_rxHead), count, dest);
-  m_rxHead += count;
-  return count;
+bool TSerial::AssembleMessage(uint8_t c) {
+  const comm::MessageFraming framing{m_messageStartChar, m_messageEndChar, m_messageAppendCount};
+  return m_message.Take(c, framing);
 }
 
-void TSerial::DiscardBuffered() {
-  std::lock_guard<std::mutex> lock(m_rxMutex);
-  m_rxBuffer.clear();
-  m_rxHead = 0;
+void TSerial::StoreLineState(eModemInSignal signal, bool on) {
+  bool* const states[] = {&CtsState, &DsrState, &RlsdState};
+  *states[signal] = on;
 }
 
-void TSerial::ReportFrom(ReportOn reportOn, int32_t Code, bool osError) {
-  auto report = [Code, osError](TSerial& serial) {
-    if (osError)
-      serial.HandleLastError(Code);
-    else
-      serial.ReportError(Code);
+void TSerial::Raise(const TNotifyEvent& slot) {
+  // A copy: the handler may destroy the component and with it the slot.
+  TNotifyEvent handler = slot;
+  if (handler) handler(this);
+}
+
+void TSerial::Notify(comm::Notification notification) {
+  using comm::Notification;
+  auto signalChange = [this](eModemInSignal signal, bool state) {
+    TSignalChangeEvent handler = OnSignalChange;
+    if (handler) handler(this, signal, state);
   };
-  if (reportOn == ReportOn::CallingThread)
-    report(*this);
+  switch (notification) {
+    case Notification::Cts:
+      return signalChange(msCTS, CtsState);
+    case Notification::Dsr:
+      return signalChange(msDSR, DsrState);
+    case Notification::Rlsd:
+      return signalChange(msRLSD, RlsdState);
+    case Notification::TxEmpty:
+      return Raise(OnTxEmpty);
+    case Notification::Break:
+      return Raise(OnBreak);
+    case Notification::Ring:
+      return Raise(OnRing);
+    case Notification::RxData:
+      return Raise(OnRxData);
+    case Notification::Message: {
+      TRxMessageEvent handler = OnMessage;
+      const std::string text = m_message.MsgText;
+      if (handler) handler(this, text);
+      return;
+    }
+  }
+}
+
+void TSerial::ReportFailure(int32_t code) {
+  if (code < 0)
+    ReportError(code);
   else
-    EventThread->HandOver(report);
+    HandleLastError(code);
 }
 
 void TSerial::FailLastCall() { HandleLastError(comm::SerialPlatform::LastError()); }
@@ -517,11 +420,9 @@ bool TSerial::HandleLastError(int32_t Code) {
     case neDialog:
       ShowError(Code);
       break;
-    case neEvent: {
-      TNotifyEvent handler = OnError;
-      if (handler) handler(this);
+    case neEvent:
+      Raise(OnError);
       break;
-    }
     default:
       break;
   }
@@ -533,13 +434,11 @@ void TSerial::ReportError(int32_t Code) {
     case neDialog:
       ShowError(Code);
       break;
-    case neEvent: {
-      TNotifyEvent handler = OnError;
-      if (!handler) break;
+    case neEvent:
+      if (!OnError) break;
       m_errorCode = Code;
-      handler(this);
+      Raise(OnError);
       break;
-    }
     default:
       break;
   }

@@ -6,24 +6,54 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
+#include "serial/CommSettings.h"
 #include "serial/HandOff.h"
 #include "serial/MainThreadPoster.h"
+#include "serial/MessageAssembly.h"
+#include "serial/SerialEnums.h"
 #include "serial/SerialPlatform.h"
 
-enum eParity : uint8_t { paNone, PaOdd, paEven, paMark, paSpace };
-enum eDataBits : uint8_t { d7bit, d8bit };
-enum eStopBits : uint8_t { st1bit, st2bit };
-enum eFlowControl : uint8_t { fcNone, fcRTS_CTS, fcDTR_DSR, fcXON_XOF };
-enum eOpModes : uint8_t { rxNormal, rxMessage };
-enum eNotifyErr : uint8_t { neDialog, neEvent, neNone };
-enum eModemInSignal : uint8_t { msCTS, msDSR, msRLSD };
+namespace comm {
 
-class TSerial;
+/// The notifications a TEventThread hands to the main thread, in the order
+/// in which one completed wait dispatches them.
+enum class Notification : uint8_t { Cts, Dsr, Rlsd, TxEmpty, Break, Ring, RxData, Message };
+
+/// What a TEventThread needs of the component it serves, and nothing else.
+/// The first group is called on the event thread; the second only on the main
+/// thread, through the thread's synchronous hand-off.
+class ServedPort {
+ public:
+  /// True while the port is open.
+  virtual bool PortOpen() const = 0;
+  /// True while a close is clearing the event mask.
+  virtual bool PortClosing() const = 0;
+  /// The thread serves an open port (true) or has found it closed (false).
+  virtual void SetThreadWaiting(bool waiting) = 0;
+  virtual eOpModes EventMode() const = 0;
+  /// Stores an input line's state, read just before its notification.
+  virtual void StoreLineState(eModemInSignal signal, bool on) = 0;
+  /// Takes the next received byte without waiting: true with `c` set; false
+  /// with `failure` 0 when none is waiting, else the error code to report.
+  virtual bool TakeByte(uint8_t& c, int32_t& failure) = 0;
+  /// Feeds one byte to the message assembly; true when a message is complete.
+  virtual bool AssembleMessage(uint8_t c) = 0;
+
+  /// Main thread: runs the handler bound to `notification`, if any.
+  virtual void Notify(Notification notification) = 0;
+  /// Main thread: whether a message handler is bound.
+  virtual bool MessageHandlerBound() const = 0;
+  /// Main thread: reports a component error (negative) or an OS error code.
+  virtual void ReportFailure(int32_t code) = 0;
+
+ protected:
+  ~ServedPort() = default;
+};
+
+}  // namespace comm
 
 // Background thread of one TSerial. While the port is open it blocks in the
 // platform's event wait and hands each notification synchronously to the main
@@ -33,7 +63,8 @@ class TSerial;
 // within 100 ms, so the join is bounded.
 class TEventThread {
  public:
-  TEventThread(TSerial& serial, std::shared_ptr<comm::MainThreadPoster> poster);
+  TEventThread(comm::ServedPort& port, comm::SerialPlatform& platform,
+               std::shared_ptr<comm::MainThreadPoster> poster);
   // Requests the stop and joins the thread.
   ~TEventThread();
 
@@ -50,14 +81,12 @@ class TEventThread {
 
   // For a closing port: drops a notification that is queued for the main
   // thread but has not started (it belongs to the port being closed), then
-  // blocks until the thread has left the open-port state (its ThreadWaiting
-  // flag is clear) or `limitMs` has passed. A notification that is running,
-  // because the close comes from its handler, makes the wait use the limit.
-  void WaitUntilIdle(int limitMs);
+  // blocks until the thread has left the open-port state (`idle` returns
+  // true) or `limitMs` has passed. A notification that is running, because
+  // the close comes from its handler, makes the wait use the limit.
+  void WaitUntilIdle(int limitMs, const std::function<bool()>& idle);
 
  private:
-  friend class TSerial;
-
   void Execute();
   void Dispatch(uint32_t mask);
   // Bytes in the driver's receive queue; 0 when that cannot be told.
@@ -66,13 +95,15 @@ class TEventThread {
   // some are left, then pause briefly so arriving bytes gather.
   void SettleAfterData(uint32_t queuedBefore);
   void AssembleMessages();
-  bool MessageHandlerBound();
   // Runs `notification` on the main thread and waits for it; false when it
   // did not run (stop request, or dropped by a close).
-  bool HandOver(std::function<void(TSerial&)> notification);
+  bool HandOver(std::function<void(comm::ServedPort&)> notification);
+  bool HandOver(comm::Notification notification);
   void SetThreadWaiting(bool waiting);
 
-  TSerial& SerialPort;
+  comm::ServedPort& SerialPort;
+  comm::SerialPlatform& m_platform;
+  bool m_waiting = false;  // as last given to SetThreadWaiting
   comm::HandOff m_handOff;
   std::thread m_thread;
 };
@@ -90,7 +121,7 @@ class TEventThread {
 // Threads: every operation and every event slot runs on the main thread. The
 // one exception is rxMessage mode, where the event thread reads the bytes
 // itself; the owner must not call ReadString or ReadChar then.
-class TSerial {
+class TSerial : private comm::ServedPort {
  public:
   using TNotifyEvent = std::function<void(TSerial* Sender)>;
   using TRxMessageEvent = std::function<void(TSerial* Sender, const std::string& RxMessage)>;
@@ -121,24 +152,24 @@ class TSerial {
   void SetPort(uint8_t value);
   // Bits per second; a value not in BaudRates shows "Baudrate is not valid"
   // whatever NotifyErrors says, and keeps the stored value.
-  int32_t Baudrate() const { return m_baudrate; }
+  int32_t Baudrate() const { return m_line.baudrate; }
   void SetBaudrate(int32_t value);
-  eParity Parity() const { return m_parity; }
+  eParity Parity() const { return m_line.parity; }
   void SetParity(eParity value);
-  eDataBits DataBits() const { return m_dataBits; }
+  eDataBits DataBits() const { return m_line.dataBits; }
   void SetDataBits(eDataBits value);
-  eStopBits StopBits() const { return m_stopBits; }
+  eStopBits StopBits() const { return m_line.stopBits; }
   void SetStopBits(eStopBits value);
   // Driver queue sizes in bytes. RxQueueSize also bounds ReadString and sets
   // the XON/XOFF limits. These two setters reopen an open port even when the
   // value is unchanged.
-  uint16_t RxQueueSize() const { return m_rxQueueSize; }
+  uint16_t RxQueueSize() const { return m_line.rxQueueSize; }
   void SetRxQueueSize(uint16_t value);
   uint16_t TxQueueSize() const { return m_txQueueSize; }
   void SetTxQueueSize(uint16_t value);
-  eFlowControl FlowMode() const { return m_flowMode; }
+  eFlowControl FlowMode() const { return m_line.flowMode; }
   void SetFlowMode(eFlowControl value);
-  bool CheckParity() const { return m_checkParity; }
+  bool CheckParity() const { return m_line.checkParity; }
   void SetCheckParity(bool value);
   // Write timeout in milliseconds, applied only under flow control.
   uint32_t Timeout() const { return m_timeout; }
@@ -201,12 +232,6 @@ class TSerial {
   TWriteCompletedEvent OnWriteCompleted;
 
  private:
-  friend class TEventThread;
-
-  // Where an error found by a read is reported: directly, or handed to the
-  // main thread when the event thread reads.
-  enum class ReportOn { CallingThread, MainThread };
-
   template <typename T>
   void StoreAndReopen(T& field, T value);
   void ClosePort();
@@ -219,23 +244,26 @@ class TSerial {
   void ReportError(int32_t Code);
   void ShowError(int32_t Code);
   void FailLastCall();
-  int32_t ReadCharOn(uint8_t& C, ReportOn reportOn);
-  size_t TakeBuffered(uint8_t* dest, size_t limit);
-  void DiscardBuffered();
-  void ReportFrom(ReportOn reportOn, int32_t Code, bool osError);
+  void Raise(const TNotifyEvent& slot);
+
+  // What the event thread calls; see comm::ServedPort.
+  bool PortOpen() const override { return m_active; }
+  bool PortClosing() const override { return Closing; }
+  void SetThreadWaiting(bool waiting) override { ThreadWaiting = waiting; }
+  eOpModes EventMode() const override { return m_rxEventMode; }
+  void StoreLineState(eModemInSignal signal, bool on) override;
+  bool TakeByte(uint8_t& c, int32_t& failure) override;
+  bool AssembleMessage(uint8_t c) override;
+  void Notify(comm::Notification notification) override;
+  bool MessageHandlerBound() const override { return static_cast<bool>(OnMessage); }
+  void ReportFailure(int32_t code) override;
 
   std::unique_ptr<comm::SerialPlatform> m_platform;
 
   uint8_t m_port = 1;
-  int32_t m_baudrate = 9600;
-  eParity m_parity = paNone;
-  eDataBits m_dataBits = d7bit;
-  eStopBits m_stopBits = st1bit;
+  comm::LineSettings m_line;
   std::atomic<bool> m_active{false};
-  uint16_t m_rxQueueSize = 1024;
   uint16_t m_txQueueSize = 1024;
-  eFlowControl m_flowMode = fcNone;
-  bool m_checkParity = true;
   std::atomic<eOpModes> m_rxEventMode{rxNormal};
   std::atomic<uint8_t> m_messageStartChar{2};
   std::atomic<uint8_t> m_messageEndChar{3};
@@ -250,24 +278,15 @@ class TSerial {
   comm::CommTimeouts Timeouts;
   comm::ComStat Status;
 
-  // Message assembly, written by the event thread; handlers read MsgText
-  // while that thread waits for them.
-  uint8_t MsgState = 0;
-  uint16_t MsgRemaining = 0;
-  std::string MsgText;
+  // Message assembly (MsgState, MsgRemaining, MsgText), written by the event
+  // thread; handlers read MsgText while that thread waits for them.
+  comm::MessageAssembly m_message;
 
   std::atomic<bool> ThreadWaiting{false};
   bool CtsState = false;
   bool DsrState = false;
   bool RlsdState = false;
   std::atomic<bool> Closing{false};
-
-  // Bytes taken from the driver in one read but not yet handed out; never
-  // more than one ReadString may return. Guarded because in rxMessage mode
-  // the event thread reads while the main thread may close.
-  std::mutex m_rxMutex;
-  std::vector<uint8_t> m_rxBuffer;
-  size_t m_rxHead = 0;
 
   MessagePresenter m_presenter;
 
