@@ -71,6 +71,12 @@ bool HandOff::SleepFor(std::chrono::milliseconds duration, const std::function<b
   return !m_state->stop;
 }
 
+bool HandOff::SleepUntil(const std::function<bool()>& wake) {
+  std::unique_lock<std::mutex> lock(m_state->mutex);
+  m_state->changed.wait(lock, [&] { return m_state->stop || wake(); });
+  return !m_state->stop;
+}
+
 bool HandOff::StopRequested() const {
   std::lock_guard<std::mutex> lock(m_state->mutex);
   return m_state->stop;

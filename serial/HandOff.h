@@ -30,6 +30,10 @@ class HandOff {
   // Returns false when stopped.
   bool SleepFor(std::chrono::milliseconds duration, const std::function<bool()>& wake);
 
+  // Worker side. Blocks until `wake` returns true after a Notify, or until
+  // a stop; costs nothing meanwhile. Returns false when stopped.
+  bool SleepUntil(const std::function<bool()>& wake);
+
   bool StopRequested() const;
 
   // Either side, after changing state that the other side waits on.

@@ -14,7 +14,6 @@ constexpr uint32_t kEventMask =
 static_assert(kEventMask == 0x17D, "event mask of an open port");
 
 constexpr int kCloseWaitMs = 750;
-constexpr std::chrono::milliseconds kClosedPoll{100};
 constexpr std::chrono::milliseconds kFailedWaitPause{100};
 // Shortest time between data notifications once the reader has emptied the
 // queue: short against what a person watching the traces notices, long
@@ -90,7 +89,10 @@ void TEventThread::Execute() {
   while (!m_handOff.StopRequested()) {
     if (!port.PortOpen()) {
       SetThreadWaiting(false);
-      m_handOff.SleepFor(kClosedPoll, [&port] { return port.PortOpen(); });
+      // Every open and the stop request wake the thread, so it need not
+      // look again now and then: a closed port, even one waited for until a
+      // lost device returns, costs no wake-ups at all.
+      m_handOff.SleepUntil([&port] { return port.PortOpen(); });
       continue;
     }
     SetThreadWaiting(true);

@@ -57,21 +57,21 @@ class ServedPort {
 
 // Background thread of one TSerial. While the port is open it blocks in the
 // platform's event wait and hands each notification synchronously to the main
-// thread; while the port is closed it polls every 100 ms. It is created
-// suspended (no OS thread runs until the first Resume) and is joined by its
-// owner: every place where it blocks is woken by the stop request or ends
-// within 100 ms, so the join is bounded.
+// thread; while the port is closed it sleeps until the port opens. It is
+// created suspended (no OS thread runs until the first Resume) and is joined
+// by its owner: every place where it blocks is woken by the stop request or
+// ends within 100 ms, so the join is bounded.
 class TEventThread {
  public:
-  TEventThread(comm::ServedPort& port, comm::SerialPlatform& platform,
-               std::shared_ptr<comm::MainThreadPoster> poster);
+  TEventThread(comm::ServedPort& port, comm::SerialPlatform& platform, std::shared_ptr<comm::MainThreadPoster> poster);
   // Requests the stop and joins the thread.
   ~TEventThread();
 
   TEventThread(const TEventThread&) = delete;
   TEventThread& operator=(const TEventThread&) = delete;
 
-  // Starts the thread the first time; later calls only wake its closed-port poll.
+  // Starts the thread the first time; later calls wake it where it sleeps
+  // while the port is closed.
   void Resume();
   // Stop request: the thread ends at its next check, and no notification
   // that has not started yet runs any more.
