@@ -61,7 +61,9 @@ std::set<std::string> ActiveConsoles(const fs::path& classTty) {
   return {std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
 }
 
-std::vector<std::string> ProbeSerialDevices(const PortEnvironment& environment) {
+}  // namespace
+
+std::vector<std::string> PresentSerialDevices(const PortEnvironment& environment) {
   const fs::path classTty = fs::path(environment.sysRoot) / "class" / "tty";
   std::error_code error;
   std::vector<std::string> names;
@@ -79,25 +81,33 @@ std::vector<std::string> ProbeSerialDevices(const PortEnvironment& environment) 
       members.emplace_back(*number, name);
     }
     std::sort(members.begin(), members.end());
-    for (const auto& member : members) devices.push_back(member.second);
+    for (const auto& member : members) devices.push_back((fs::path(environment.devRoot) / member.second).string());
   }
   return devices;
 }
 
-}  // namespace
-
-std::array<std::string, kPortNumbers> PortDevices(const PortEnvironment& environment) {
-  if (std::optional<PortList> overrides = PortOverrides(environment.getEnv)) return *overrides;
-  std::array<std::string, kPortNumbers> ports;
-  const std::vector<std::string> devices = ProbeSerialDevices(environment);
-  for (size_t i = 0; i < ports.size() && i < devices.size(); ++i)
-    ports[i] = (fs::path(environment.devRoot) / devices[i]).string();
+PortList NumberPorts(const PortList& previous, const std::vector<std::string>& present) {
+  PortList ports = previous;
+  auto isPresent = [&present](const std::string& device) {
+    return std::find(present.begin(), present.end(), device) != present.end();
+  };
+  for (const std::string& device : present) {
+    if (std::find(ports.begin(), ports.end(), device) != ports.end()) continue;
+    auto slot = std::find(ports.begin(), ports.end(), std::string());
+    if (slot == ports.end())
+      slot = std::find_if(ports.begin(), ports.end(), [&](const std::string& kept) { return !isPresent(kept); });
+    if (slot != ports.end()) *slot = device;
+  }
   return ports;
 }
 
-std::string DeviceForPort(uint8_t port, const PortEnvironment& environment) {
+PortNumbering::PortNumbering(PortEnvironment environment) : m_environment(std::move(environment)) {}
+
+std::string PortNumbering::DeviceFor(uint8_t port) {
   if (port < 1 || port > kPortNumbers) return {};
-  return PortDevices(environment)[port - 1];
+  const std::optional<PortList> fixed = PortOverrides(m_environment.getEnv);
+  m_ports = fixed ? *fixed : NumberPorts(m_ports, PresentSerialDevices(m_environment));
+  return m_ports[port - 1];
 }
 
 }  // namespace comm

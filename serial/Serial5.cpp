@@ -418,6 +418,11 @@ void TSerial::FailLastCall() { HandleLastError(comm::SerialPlatform::LastError()
 bool TSerial::HandleLastError(int32_t Code) {
   m_errorCode = Code;
   if (Code == comm::kErrorIoPending) return false;
+  if (m_failureObserver) {
+    // A copy: the observer may replace itself.
+    FailureObserver observer = m_failureObserver;
+    observer(Code);
+  }
   switch (m_notifyErrors) {
     case neDialog:
       ShowError(Code);

@@ -222,6 +222,17 @@ class TSerial : private comm::ServedPort {
   // Replaces how message boxes are shown; the default writes to stderr.
   void SetMessagePresenter(MessagePresenter presenter);
 
+  // Called with the OS error code of every failed platform call, on the
+  // thread that reports it and whatever NotifyErrors says, so an owner that
+  // keeps errors silent can still react to a lost device. Pending I/O is not
+  // a failure and is not passed on. Empty: nobody is told.
+  using FailureObserver = std::function<void(int32_t code)>;
+  void SetFailureObserver(FailureObserver observer) { m_failureObserver = std::move(observer); }
+
+  // The platform under the component, for what it can tell about devices
+  // without touching the open port (probes, reasons, other holders).
+  const comm::SerialPlatform& Platform() const { return *m_platform; }
+
   TNotifyEvent OnRxData;
   TNotifyEvent OnTxEmpty;
   TRxMessageEvent OnMessage;
@@ -289,6 +300,7 @@ class TSerial : private comm::ServedPort {
   std::atomic<bool> Closing{false};
 
   MessagePresenter m_presenter;
+  FailureObserver m_failureObserver;
 
   // Last member: destroyed first, after the destructor has joined it.
   std::unique_ptr<TEventThread> EventThread;

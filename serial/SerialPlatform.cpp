@@ -13,4 +13,13 @@ int32_t SerialPlatform::LastError() { return tLastError; }
 
 void SerialPlatform::SetLastError(int32_t code) { tLastError = code; }
 
+std::string HoldersText(const std::vector<DeviceHolder>& holders) {
+  std::string text;
+  for (const DeviceHolder& holder : holders) {
+    if (!text.empty()) text += "; ";
+    text += holder.program + ", pid " + std::to_string(holder.processId);
+  }
+  return text;
+}
+
 }  // namespace comm

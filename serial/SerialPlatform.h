@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace comm {
 
@@ -102,16 +103,26 @@ enum class EscapeFunction : uint32_t {
   ClrDtr = 6,
 };
 
+// A process that holds a device open, as far as the OS lets this one see.
+struct DeviceHolder {
+  std::string program;  // its name, e.g. "minicom"
+  uint32_t processId = 0;
+};
+
+// "minicom, pid 812", several joined by "; ".
+std::string HoldersText(const std::vector<DeviceHolder>& holders);
+
 // The operations of one serial port that the serial component needs, in the
 // shape of the Win32 comm functions. One object serves one port at a time.
 //
 // Every operation returns false on failure and leaves the OS error code in
-// LastError() of the calling thread. Operations other than Open and
-// DeviceName fail while the port is closed.
+// LastError() of the calling thread. Operations that act on the port fail
+// while it is closed.
 //
 // Threads: the component's event thread calls WaitCommEvent,
 // GetCommModemStatus, ClearCommError and Read while the main thread may call
-// anything else.
+// anything else. Probe, OpenFailureText, OtherHolders and DeviceLost never
+// touch the open port and may be called at any time.
 // SetCommMask releases a pending WaitCommEvent (it then succeeds with no
 // events), and so does Close, which returns only after no other thread is
 // inside an operation on the port any more.
@@ -150,6 +161,31 @@ class SerialPlatform {
 
   // The OS's own message text for an error code of this platform.
   virtual std::string ErrorText(int32_t code) const = 0;
+
+  // Tells whether `device` could be opened now, without disturbing any port
+  // that is open, through this object or elsewhere: opens it for a moment as
+  // Open would and releases it at once, changing no settings. Fails with the
+  // code Open would give (a device this object has open counts as in use).
+  virtual bool Probe(const std::string& device) const = 0;
+
+  // Why opening `device` failed with `code`, in a few words for the user,
+  // looking at the device as it is now: "not present", "in use by another
+  // program" with the holders when they can be told ("in use by another
+  // program (minicom, pid 812)"), "permission denied: " with what to do about
+  // it, "not a serial device", or else the OS's message text.
+  virtual std::string OpenFailureText(const std::string& device, int32_t code) const = 0;
+
+  // The other processes that hold `device` open, as far as the OS lets this
+  // process see; this process is never listed. Empty when there are none or
+  // they cannot be told. Bytes arriving at a device held by several readers
+  // are split between them.
+  virtual std::vector<DeviceHolder> OtherHolders(const std::string& device) const = 0;
+
+  // True when `code`, from a failed WaitCommEvent or Read on the open port,
+  // means the device itself has gone (an unplugged adapter, a hung-up line)
+  // rather than a passing fault; the port then stays useless until it is
+  // closed and the device opened again.
+  virtual bool DeviceLost(int32_t code) const = 0;
 
   // OS error code of the calling thread's last failed operation.
   static int32_t LastError();

@@ -14,6 +14,8 @@
 #include <system_error>
 
 #include "serial/PosixArbitraryRate.h"
+#include "serial/PosixDeviceHolders.h"
+#include "serial/PosixOpenFailure.h"
 #include "serial/PosixTermios.h"
 
 namespace comm {
@@ -47,10 +49,31 @@ void MakeRaw(int fd) {
   ::tcsetattr(fd, TCSANOW, &t);
 }
 
-// 0 when `fd` is now this program's exclusive terminal, else the errno.
-int32_t Claim(int fd) {
+// Opens `device` as a port is opened; the descriptor, or -1 with errno set.
+int OpenDevice(const std::string& device) {
+  if (device.empty()) {
+    errno = ENOENT;
+    return -1;
+  }
+  int fd = -1;
+  do {
+    fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    // A signal during the open of a slow device only interrupts it; try again.
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+// 0 when `fd` is a terminal that nobody else has locked and it is now locked
+// by `fd`, else the errno. Another holder's lock shows as EBUSY.
+int32_t Lock(int fd) {
   if (!::isatty(fd)) return ENOTTY;
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return errno == EWOULDBLOCK ? EBUSY : errno;
+  return 0;
+}
+
+// 0 when `fd` is now this program's exclusive terminal, else the errno.
+int32_t Claim(int fd) {
+  if (const int32_t refused = Lock(fd); refused != 0) return refused;
   // Root ignores TIOCEXCL, hence the lock above; other programs may only
   // honour this one. A device without it is still usable.
   ::ioctl(fd, TIOCEXCL);
@@ -87,7 +110,7 @@ class PosixSerialPlatform::Lease {
   int m_fd = -1;
 };
 
-PosixSerialPlatform::PosixSerialPlatform(PortEnvironment environment) : m_environment(std::move(environment)) {
+PosixSerialPlatform::PosixSerialPlatform(PortEnvironment environment) : m_numbering(std::move(environment)) {
   m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   if (m_wakeFd < 0) m_wakeError = errno;
 }
@@ -107,7 +130,7 @@ bool PosixSerialPlatform::Fail(int32_t code) {
   return false;
 }
 
-std::string PosixSerialPlatform::DeviceName(uint8_t port) const { return DeviceForPort(port, m_environment); }
+std::string PosixSerialPlatform::DeviceName(uint8_t port) const { return m_numbering.DeviceFor(port); }
 
 bool PosixSerialPlatform::Open(const std::string& device) {
   if (m_wakeFd < 0) return Fail(m_wakeError);
@@ -115,12 +138,7 @@ bool PosixSerialPlatform::Open(const std::string& device) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_fd >= 0) return Fail(EBUSY);
   }
-  if (device.empty()) return Fail(ENOENT);
-  int fd = -1;
-  do {
-    fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    // A signal during the open of a slow device only interrupts it; try again.
-  } while (fd < 0 && errno == EINTR);
+  const int fd = OpenDevice(device);
   if (fd < 0) return Fail(errno);
   if (const int32_t refused = Claim(fd); refused != 0) {
     ::close(fd);
@@ -339,6 +357,28 @@ bool PosixSerialPlatform::Close() {
 }
 
 std::string PosixSerialPlatform::ErrorText(int32_t code) const { return std::system_category().message(code); }
+
+bool PosixSerialPlatform::Probe(const std::string& device) const {
+  const int fd = OpenDevice(device);
+  if (fd < 0) return Fail(errno);
+  const int32_t refused = Lock(fd);
+  // Closing drops the lock too; a descriptor that is not the device's last
+  // one leaves the line and its settings as they are.
+  ::close(fd);
+  return refused == 0 ? true : Fail(refused);
+}
+
+std::string PosixSerialPlatform::OpenFailureText(const std::string& device, int32_t code) const {
+  DeviceFacts facts = InspectDevice(device);
+  if (code == EBUSY) facts.holders = OtherHolders(device);
+  return OpenFailureReason(code, facts);
+}
+
+std::vector<DeviceHolder> PosixSerialPlatform::OtherHolders(const std::string& device) const {
+  return ProcessesHolding(device, ::getpid());
+}
+
+bool PosixSerialPlatform::DeviceLost(int32_t code) const { return code == EIO || code == ENXIO || code == ENODEV; }
 
 void PosixSerialPlatform::Wake() {
   const uint64_t one = 1;

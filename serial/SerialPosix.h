@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "serial/PosixLineState.h"
 #include "serial/PosixPortNames.h"
@@ -32,6 +33,10 @@ namespace comm {
 // such events are wanted and the device can report them; a pseudo-terminal
 // cannot, and then they are simply never reported). A hung-up or unplugged
 // device makes the wait fail with EIO.
+//
+// Port numbers name the devices of PortNumbering: the DEZIDURE_COMn
+// variables, or the serial devices present, each keeping its number for the
+// life of the object.
 class PosixSerialPlatform final : public SerialPlatform {
  public:
   explicit PosixSerialPlatform(PortEnvironment environment = {});
@@ -54,6 +59,11 @@ class PosixSerialPlatform final : public SerialPlatform {
   bool Read(uint8_t* buffer, size_t capacity, size_t& count) override;
   bool Close() override;
   std::string ErrorText(int32_t code) const override;
+  bool Probe(const std::string& device) const override;
+  std::string OpenFailureText(const std::string& device, int32_t code) const override;
+  std::vector<DeviceHolder> OtherHolders(const std::string& device) const override;
+  // EIO (a hung-up line, as the wait and Read report it), ENXIO and ENODEV.
+  bool DeviceLost(int32_t code) const override;
 
  private:
   class Lease;
@@ -63,7 +73,9 @@ class PosixSerialPlatform final : public SerialPlatform {
   void Wake();
   void DrainWake();
 
-  PortEnvironment m_environment;
+  // Numbers are kept for the life of the object, so looking a name up
+  // changes nothing a caller can tell apart from a constant answer.
+  mutable PortNumbering m_numbering;
   int m_wakeFd = -1;
   int32_t m_wakeError = 0;
 

@@ -12,6 +12,7 @@
 #include <limits>
 
 #include "serial/Win32DcbFlags.h"
+#include "serial/Win32OpenFailure.h"
 #include "serial/Win32PortNames.h"
 
 namespace comm {
@@ -155,6 +156,27 @@ bool Win32SerialPlatform::FailWithDeviceError(void* handle, uint32_t waitError) 
 }
 
 std::string Win32SerialPlatform::DeviceName(uint8_t port) const { return Win32DeviceForPort(port, m_getEnv); }
+
+bool Win32SerialPlatform::Probe(const std::string& device) const {
+  if (device.empty()) return Fail(ERROR_FILE_NOT_FOUND);
+  HANDLE handle = ::CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OVERLAPPED, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return Fail(::GetLastError());
+  DCB probe{};
+  probe.DCBlength = sizeof probe;
+  const bool port = ::GetCommState(handle, &probe);
+  const DWORD error = port ? ERROR_SUCCESS : ::GetLastError();
+  ::CloseHandle(handle);
+  return port ? true : Fail(error);
+}
+
+std::string Win32SerialPlatform::OpenFailureText(const std::string&, int32_t code) const {
+  return Win32OpenFailureReason(static_cast<uint32_t>(code), ErrorText(code));
+}
+
+std::vector<DeviceHolder> Win32SerialPlatform::OtherHolders(const std::string&) const { return {}; }
+
+bool Win32SerialPlatform::DeviceLost(int32_t code) const { return Win32DeviceLost(static_cast<uint32_t>(code)); }
 
 bool Win32SerialPlatform::Open(const std::string& device) {
   if (m_wake == nullptr) return Fail(m_wakeError);
@@ -389,9 +411,9 @@ bool Win32SerialPlatform::Close() {
 
 std::string Win32SerialPlatform::ErrorText(int32_t code) const {
   char* text = nullptr;
-  const DWORD length = ::FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-      static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  const DWORD length =
+      ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
   if (length == 0 || text == nullptr) return "Error " + std::to_string(code);
   std::string message(text, length);
   ::LocalFree(text);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "serial/PortOverrides.h"
 #include "serial/SerialPlatform.h"
@@ -53,6 +54,12 @@ class Win32SerialPlatform final : public SerialPlatform {
   bool Read(uint8_t* buffer, size_t capacity, size_t& count) override;
   bool Close() override;
   std::string ErrorText(int32_t code) const override;
+  bool Probe(const std::string& device) const override;
+  std::string OpenFailureText(const std::string& device, int32_t code) const override;
+  /// Always empty: ports open exclusively, and Windows does not tell who
+  /// holds one.
+  std::vector<DeviceHolder> OtherHolders(const std::string& device) const override;
+  bool DeviceLost(int32_t code) const override;
 
  private:
   class Lease;

@@ -7,13 +7,14 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "serial/PosixPortNames.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Ports = std::array<std::string, comm::kPortNumbers>;
+using Ports = comm::PortList;
 
 // A fake sysfs tree in a fresh temporary folder, and a fake environment.
 class PortNames : public ::testing::Test {
@@ -46,7 +47,7 @@ class PortNames : public ::testing::Test {
   comm::PortEnvironment m_environment;
 };
 
-TEST_F(PortNames, ProbesUsbThenCdcThenUartsWithHardwareInNumericOrderSkippingConsoles) {
+TEST_F(PortNames, ListsUsbThenCdcThenUartsWithHardwareInNumericOrderSkippingConsoles) {
   for (const char* name :
        {"ttyUSB10", "ttyUSB2", "ttyUSB1", "ttyUSB0", "ttyACM0", "tty0", "tty12", "ttyprintk", "ptmx"})
     AddTty(name);
@@ -58,27 +59,53 @@ TEST_F(PortNames, ProbesUsbThenCdcThenUartsWithHardwareInNumericOrderSkippingCon
   AddTty("ttySAC0", 4);
   AddTty("ttyAMA0", 3);
   SetConsoles("tty0 ttyS0 ttyUSB2");
-  EXPECT_EQ(comm::PortDevices(m_environment), (Ports{"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB10", "/dev/ttyACM0",
-                                                     "/dev/ttyS2", "/dev/ttyS10", "/dev/ttyAMA0", "", ""}));
+  EXPECT_EQ(comm::PresentSerialDevices(m_environment),
+            (std::vector<std::string>{"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB10", "/dev/ttyACM0", "/dev/ttyS2",
+                                      "/dev/ttyS10", "/dev/ttyAMA0"}));
+  m_environment.sysRoot = (m_root / "absent").string();
+  EXPECT_TRUE(comm::PresentSerialDevices(m_environment).empty());
 }
 
-TEST_F(PortNames, StopsAtNinePortsAndNamesNothingOutsideOneToNine) {
-  for (int i = 0; i < 12; ++i) AddTty("ttyUSB" + std::to_string(i));
-  EXPECT_EQ(comm::DeviceForPort(9, m_environment), "/dev/ttyUSB8");
-  EXPECT_EQ(comm::DeviceForPort(0, m_environment), "");
-  EXPECT_EQ(comm::DeviceForPort(10, m_environment), "");
-  m_environment.sysRoot = (m_root / "absent").string();
-  EXPECT_EQ(comm::PortDevices(m_environment), Ports{});
+TEST(PortNumbers, DevicesKeepTheirNumbersWhileAwayAndNewOnesTakeTheLowestFree) {
+  const std::string a = "/dev/ttyUSB0", b = "/dev/ttyUSB1", c = "/dev/ttyACM0", d = "/dev/ttyS4";
+  const struct {
+    const char* name;
+    Ports previous;
+    std::vector<std::string> present;
+    Ports numbered;
+  } cases[] = {
+      {"first numbering in order", {}, {a, b, c}, {a, b, c}},
+      {"an unplugged device keeps its number", {a, b, c}, {b, c}, {a, b, c}},
+      {"a new device takes a free number, not an away one", {a, b, c}, {b, c, d}, {a, b, c, d}},
+      {"a returning device gets its number back", {a, b, c, d}, {d, a}, {a, b, c, d}},
+      {"an away number is reused only when all are taken",
+       {a, b, c, "4", "5", "6", "7", "8", "9"},
+       {a, c, "4", "5", "6", "7", "8", "9", d},
+       {a, d, c, "4", "5", "6", "7", "8", "9"}},
+      {"a tenth device gets no number",
+       {a, b, c, "4", "5", "6", "7", "8", "9"},
+       {a, b, c, "4", "5", "6", "7", "8", "9", d},
+       {a, b, c, "4", "5", "6", "7", "8", "9"}},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    EXPECT_EQ(comm::NumberPorts(k.previous, k.present), k.numbered);
+  }
 }
 
 TEST_F(PortNames, SetVariablesAloneDefineThePortsAndEmptyOnesCountAsUnset) {
   AddTty("ttyACM3");
   m_variables["DEZIDURE_COM1"] = "";
-  EXPECT_EQ(comm::DeviceForPort(1, m_environment), "/dev/ttyACM3");
+  comm::PortNumbering numbering(m_environment);
+  EXPECT_EQ(numbering.DeviceFor(1), "/dev/ttyACM3");
+  EXPECT_EQ(numbering.DeviceFor(0), "");
+  EXPECT_EQ(numbering.DeviceFor(10), "");
   m_variables["DEZIDURE_COM2"] = "/dev/serial/by-id/usb-board-if00";
   m_variables["DEZIDURE_COM9"] = "/dev/pts/5";
-  EXPECT_EQ(comm::PortDevices(m_environment),
+  EXPECT_EQ(comm::PortOverrides(m_environment.getEnv),
             (Ports{"", "/dev/serial/by-id/usb-board-if00", "", "", "", "", "", "", "/dev/pts/5"}));
+  EXPECT_EQ(numbering.DeviceFor(1), "");
+  EXPECT_EQ(numbering.DeviceFor(9), "/dev/pts/5");
 }
 
 }  // namespace

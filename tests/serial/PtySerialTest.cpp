@@ -1,14 +1,23 @@
+#include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
 #include <termios.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "serial/PosixArbitraryRate.h"
 #include "serial/Serial5.h"
+#include "serial/SerialPosix.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ManualPoster.h"
 #include "tests/support/ProcessUsage.h"
 #include "tests/support/PtyPair.h"
@@ -171,6 +180,68 @@ TEST_F(PtySerial, HangUpIsReportedPerFailedWaitWithoutBusyLooping) {
   EXPECT_EQ(serial->ReadString(text), 0);
   EXPECT_EQ(errors, reported + 1) << "reading a hung-up line is a failure, not an empty read";
   serial->SetActive(false);
+}
+
+// What the user is told when a port does not open, for the failures a desk
+// sees: a missing device, a file that is no terminal, a port another program
+// holds; and a second reader named after an open that succeeded.
+TEST_F(PtySerial, FailedOpensSayWhyAndOtherReadersAreNamed) {
+  comm::PosixSerialPlatform platform;
+  auto outcome = [&platform](const std::string& device) {
+    if (!platform.Open(device)) return platform.OpenFailureText(device, comm::SerialPlatform::LastError());
+    platform.Close();
+    return std::string("opened");
+  };
+  EXPECT_EQ(outcome("/dev/serial/by-id/usb-unplugged-if00"), "not present");
+  char file[] = "/tmp/dezidure-not-a-tty-XXXXXX";
+  const int fd = ::mkstemp(file);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(outcome(file), "not a serial device");
+  ::close(fd);
+  ::unlink(file);
+
+  const std::string slave = pty.Path();
+  {
+    support::ChildProcess holder([&slave] {
+      ::prctl(PR_SET_NAME, "holder");
+      // Never released: the child holds the port until it is killed.
+      auto* own = new comm::PosixSerialPlatform;
+      return std::string(own->Open(slave) ? "ready" : "failed");
+    });
+    ASSERT_EQ(holder.ReadLine(support::kPatience), "ready");
+    EXPECT_EQ(outcome(slave), "in use by another program (holder, pid " + std::to_string(holder.Pid()) + ")");
+    EXPECT_FALSE(platform.Probe(slave)) << "a probe sees the holder's lock";
+  }
+  support::ChildProcess reader([&slave] {
+    ::prctl(PR_SET_NAME, "reader");
+    return std::string(::open(slave.c_str(), O_RDONLY | O_NOCTTY) >= 0 ? "ready" : "failed");
+  });
+  ASSERT_EQ(reader.ReadLine(support::kPatience), "ready");
+  EXPECT_TRUE(platform.Probe(slave));
+  ASSERT_TRUE(platform.Open(slave)) << "a reader without a lock does not keep the port from opening";
+  EXPECT_EQ(comm::HoldersText(platform.OtherHolders(slave)), "reader, pid " + std::to_string(reader.Pid()));
+  EXPECT_FALSE(platform.Probe(slave)) << "the open port counts as in use";
+}
+
+TEST_F(PtySerial, APermissionFailureNamesTheGroupTheDeviceBelongsTo) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to hand the device to another group and to drop to nobody";
+  const group* uucp = ::getgrnam("uucp");
+  const passwd* nobody = ::getpwnam("nobody");
+  if (uucp == nullptr || nobody == nullptr) GTEST_SKIP() << "no group uucp or no user nobody here";
+  ASSERT_EQ(::chown(pty.Path().c_str(), 0, uucp->gr_gid), 0);
+  ASSERT_EQ(::chmod(pty.Path().c_str(), 0660), 0);
+  const uid_t uid = nobody->pw_uid;
+  const gid_t gid = nobody->pw_gid;
+  const std::string slave = pty.Path();
+  support::ChildProcess user([&] {
+    if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0) return std::string("still root");
+    comm::PosixSerialPlatform platform;
+    if (platform.Open(slave)) return std::string("opened");
+    return platform.OpenFailureText(slave, comm::SerialPlatform::LastError());
+  });
+  EXPECT_EQ(user.ReadLine(support::kPatience),
+            "permission denied: the device belongs to group 'uucp'; add yourself with 'sudo usermod -aG uucp $USER' "
+            "and log in again");
 }
 
 }  // namespace

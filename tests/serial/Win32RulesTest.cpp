@@ -6,6 +6,7 @@
 
 #include "serial/SerialPlatform.h"
 #include "serial/Win32DcbFlags.h"
+#include "serial/Win32OpenFailure.h"
 #include "serial/Win32PortNames.h"
 
 namespace {
@@ -63,6 +64,34 @@ TEST(Win32Rules, PortNumbersNameComPortsUnlessVariablesDefineThem) {
   EXPECT_EQ(Win32DeviceForPort(1, getEnv), "\\\\.\\COM1") << "an empty variable counts as unset";
   variables["DEZIDURE_COM2"] = "\\\\.\\COM12";
   EXPECT_EQ(Win32PortDevices(getEnv), (PortList{"", "\\\\.\\COM12", "", "", "", "", "", "", ""}));
+}
+
+// A failed open reads as the user's reason, and only a gone device's codes
+// end the port.
+TEST(Win32Rules, OpenFailuresSayWhyAndLostDevicesAreTold) {
+  const struct {
+    uint32_t code;
+    const char* reason;
+    bool lost;
+  } cases[] = {
+      {2, "not present", false},
+      {3, "not present", false},
+      {5, "in use by another program", true},
+      {32, "in use by another program", false},
+      {1, "not a serial device", false},
+      {21, "system text", true},
+      {22, "system text", true},
+      {31, "system text", true},
+      {1167, "system text", true},
+      {1617, "system text", true},
+      {995, "system text", false},
+      {87, "system text", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.code);
+    EXPECT_EQ(Win32OpenFailureReason(c.code, "system text"), c.reason);
+    EXPECT_EQ(Win32DeviceLost(c.code), c.lost);
+  }
 }
 
 }  // namespace

@@ -17,6 +17,29 @@ namespace support {
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
                            const std::string& directory) {
+  Fork([&] {
+    for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
+    if (!directory.empty() && chdir(directory.c_str()) != 0) _exit(126);
+    std::vector<char*> args;
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+  });
+}
+
+ChildProcess::ChildProcess(const std::function<std::string()>& body) {
+  Fork([&] {
+    // Descriptors inherited from the test (a pseudo-terminal's slave, say)
+    // would make the child hold what the test holds.
+    closefrom(STDERR_FILENO + 1);
+    const std::string line = body() + "\n";
+    if (write(STDOUT_FILENO, line.data(), line.size()) < 0) _exit(1);
+    for (;;) pause();
+  });
+}
+
+void ChildProcess::Fork(const std::function<void()>& inChild) {
   int out[2];
   if (pipe(out) != 0) throw std::runtime_error("pipe failed");
   m_pid = fork();
@@ -27,12 +50,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::vect
     dup2(out[1], STDOUT_FILENO);
     close(out[0]);
     close(out[1]);
-    for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
-    if (!directory.empty() && chdir(directory.c_str()) != 0) _exit(126);
-    std::vector<char*> args;
-    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    execv(args[0], args.data());
+    inChild();
     _exit(127);
   }
   close(out[1]);

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,12 @@ class ChildProcess {
   /// Starts `argv` with `environment` added to ours, in `directory` when given.
   ChildProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment = {},
                const std::string& directory = {});
+  /// A forked copy of this process that runs `body`, writes what it returns
+  /// as one line to its standard output, and then stays, holding whatever
+  /// `body` opened, until it is ended. It keeps none of this process's
+  /// descriptors but standard input, output and error; `body` must not use
+  /// the test framework.
+  explicit ChildProcess(const std::function<std::string()>& body);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
@@ -30,6 +37,10 @@ class ChildProcess {
   bool WaitExit(std::chrono::milliseconds timeout, int& status);
 
  private:
+  /// Forks; the child runs `inChild` with its standard output on a pipe
+  /// that ReadLine reads, and never returns.
+  void Fork(const std::function<void()>& inChild);
+
   pid_t m_pid = -1;
   int m_stdout = -1;
   std::string m_pending;

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,8 @@ constexpr int32_t kFakeNotReady = 21;  ///< what an unplugged adapter answers
 /// The test keeps it (shared) after handing the platform to the component;
 /// every member may be called from any thread.
 ///
-/// Port n names device "COM<n>"; only ports added with AddPort exist. The
+/// Port n names device "COM<n>" once it has been added; only ports added
+/// with AddPort and not removed since exist. The
 /// event wait blocks until an event in the mask is raised, a failure is
 /// scripted, the mask changes or the port closes. Bytes fed without events
 /// leave the event thread asleep, so the test drives every read itself:
@@ -32,7 +34,23 @@ class FakeSerialState {
  public:
   /// A non-zero `openError` makes opening the port fail with that code.
   void AddPort(uint8_t port, int32_t openError = 0) {
-    Change([&] { m_devices["COM" + std::to_string(port)] = openError; });
+    Change([&] {
+      m_devices["COM" + std::to_string(port)] = openError;
+      m_named.insert(port);
+    });
+  }
+  /// The device of the port goes away (an unplugged adapter): it no longer
+  /// opens, and while it is open every event wait fails as a lost device's.
+  void RemovePort(uint8_t port) {
+    Change([&] {
+      const std::string device = "COM" + std::to_string(port);
+      m_devices.erase(device);
+      if (m_record.openDevice == device) m_lost = true;
+    });
+  }
+  /// Other processes that hold the port's device open.
+  void SetHolders(uint8_t port, std::vector<comm::DeviceHolder> holders) {
+    Change([&] { m_holders["COM" + std::to_string(port)] = std::move(holders); });
   }
   /// Bytes arrive at the port and `events` are raised for the event wait;
   /// those outside the mask stay raised.
@@ -76,6 +94,7 @@ class FakeSerialState {
     comm::Dcb dcb;                ///< as last applied
     comm::CommTimeouts timeouts;  ///< as last applied
     bool open = false;
+    std::string openDevice;  ///< as last opened
     int openCount = 0;
     int readCalls = 0;  ///< successful ones
     int waitCalls = 0;
@@ -108,6 +127,9 @@ class FakeSerialState {
   mutable std::mutex m_mutex;
   mutable std::condition_variable m_changed;
   std::map<std::string, int32_t> m_devices;
+  std::set<uint8_t> m_named;
+  std::map<std::string, std::vector<comm::DeviceHolder>> m_holders;
+  bool m_lost = false;  ///< the open device has gone
   std::map<std::string, int32_t> m_failNext;
   std::string m_received;
   std::string m_loop;
@@ -129,9 +151,8 @@ class FakeSerialPlatform final : public comm::SerialPlatform {
  public:
   explicit FakeSerialPlatform(std::shared_ptr<FakeSerialState> state) : m_state(std::move(state)) {}
 
-  std::string DeviceName(uint8_t port) const override {
-    return port >= 1 && port <= 9 ? "COM" + std::to_string(port) : std::string();
-  }
+  /// "COM<n>" for a port that was ever added, else none.
+  std::string DeviceName(uint8_t port) const override;
   bool Open(const std::string& device) override;
   bool SetupComm(uint32_t rxQueueSize, uint32_t txQueueSize) override {
     return Call("SetupComm " + std::to_string(rxQueueSize) + " " + std::to_string(txQueueSize), [] {});
@@ -156,6 +177,12 @@ class FakeSerialPlatform final : public comm::SerialPlatform {
   bool Close() override;
   /// "Fake OS error <code>".
   std::string ErrorText(int32_t code) const override { return "Fake OS error " + std::to_string(code); }
+  bool Probe(const std::string& device) const override;
+  /// "not present", "in use by another program (...)" or the ErrorText.
+  std::string OpenFailureText(const std::string& device, int32_t code) const override;
+  std::vector<comm::DeviceHolder> OtherHolders(const std::string& device) const override;
+  /// Only kFakeNotReady, which a lost device's waits fail with.
+  bool DeviceLost(int32_t code) const override { return code == kFakeNotReady; }
 
  private:
   /// Records `call` and runs `body` under the state's lock. Fails, with the
@@ -171,6 +198,8 @@ class FakeSerialPlatform final : public comm::SerialPlatform {
     return true;
   }
   bool Begin(const std::string& call);
+  /// Why `device` would not open now; 0 when it would. Called under the lock.
+  int32_t Refusal(const std::string& device) const;
   /// Call, then wakes the event wait.
   template <typename F>
   bool CallAndWake(const std::string& call, F body) {
