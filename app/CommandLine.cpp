@@ -55,10 +55,12 @@ constexpr std::string_view kHelpText =
     "Toolkit options such as -platform NAME, -display NAME or -style NAME are\n"
     "passed on to Qt.\n"
     "\n"
-    "Ports COM1 to COM8 are probed at start. DEZIDURE_COM1 ... DEZIDURE_COM9 name\n"
-    "the devices that COM numbers stand for (DEZIDURE_COM1=/dev/ttyUSB0); without\n"
-    "them COMn is the n-th serial device present. dezidure-sim streams a\n"
-    "simulated board on a pseudo-terminal. See dezidure(1).\n";
+    "Ports COM1 to COM8 are probed at start and listed. DEZIDURE_COM1 ...\n"
+    "DEZIDURE_COM8 name the devices that COM numbers stand for\n"
+    "(DEZIDURE_COM1=/dev/ttyUSB0); without them COMn is the n-th serial device\n"
+    "present. A port that does not open is told on standard error with the\n"
+    "reason. dezidure-sim streams a simulated board on a pseudo-terminal.\n"
+    "See dezidure(1).\n";
 
 /// The toolkit option that `word` (with one leading dash) is, or none.
 const ToolkitOption* FindToolkitOption(std::string_view word) {

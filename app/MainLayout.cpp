@@ -53,9 +53,9 @@ QFrame* MakePanel(QWidget* parent, const char* name, bool bordered) {
   return panel;
 }
 
-QComboBox* MakeList(QWidget* parent, const char* name, int left, int top, int width, int height,
-                    const QStringList& items) {
-  auto* list = Make<QComboBox>(parent, name, left, top, width, height);
+template <class List = QComboBox>
+List* MakeList(QWidget* parent, const char* name, int left, int top, int width, int height, const QStringList& items) {
+  auto* list = Make<List>(parent, name, left, top, width, height);
   list->addItems(items);
   list->setCurrentIndex(-1);
   return list;
@@ -162,7 +162,7 @@ void TfMain::BuildControlStrip() {
   Panel2 = MakePanel(this, "Panel2", true);
 
   Label1 = MakeLabel(Panel2, "Label1", 8, 16, 22, 13, "Port:");
-  ComboBoxPort = MakeList(Panel2, "ComboBoxPort", 40, 8, 73, 21, {});
+  ComboBoxPort = MakeList<app::PopupList>(Panel2, "ComboBoxPort", 40, 8, 73, 21, {});
   Label6 = MakeLabel(Panel2, "Label6", 8, 36, 28, 13, "Baud:");
   cbBaud =
       MakeList(Panel2, "cbBaud", 40, 32, 73, 21,

@@ -46,6 +46,10 @@ TfMain::TfMain(TfMainDeps deps)
       m_prompts(deps.prompts ? std::move(deps.prompts) : app::MakeDesktopPrompts()),
       m_clock(deps.clock ? std::move(deps.clock) : [] { return std::time(nullptr); }) {
   BuildLayout();
+  m_returnWatch = new QTimer(this);
+  // Looking for a lost device once a second costs next to nothing and
+  // brings it back before a person who plugged it in would look again.
+  m_returnWatch->setInterval(1000);
   serial = MakeWindowSerial(deps);
   serial->SetMessagePresenter([this](const std::string& text) {
     m_prompts->ErrorBox(this, QStringLiteral("Error"), QString::fromStdString(text));
@@ -56,7 +60,11 @@ TfMain::TfMain(TfMainDeps deps)
   RunGuarded([this] { FormCreate(); });
 }
 
-TfMain::~TfMain() = default;
+TfMain::~TfMain() {
+  // The port is closed as the component goes, after the window's own members
+  // are gone: nothing it reports then may reach them.
+  serial->SetFailureObserver({});
+}
 
 template <class Signal, class Sender>
 void TfMain::Wire(Sender* sender, Signal signal, void (TfMain::*handler)()) {
@@ -86,6 +94,9 @@ void TfMain::WireEvents() {
   Wire(Timer2, &QTimer::timeout, &TfMain::Timer2Timer);
   Wire(Timer1, &QTimer::timeout, &TfMain::Timer1Timer);
   serial->OnRxData = [this](TSerial* sender) { RunGuarded([this, sender] { serialRxData(sender); }); };
+  serial->SetFailureObserver([this](int32_t code) { PortFailed(code); });
+  ComboBoxPort->OnPopup = [this] { RunGuarded([this] { RelistPorts(); }); };
+  Wire(m_returnWatch, &QTimer::timeout, &TfMain::WatchForReturn);
   pScope->OnPaint = [this](QPainter& painter) { RunGuarded([this, &painter] { FormPaint(painter); }); };
 }
 
@@ -183,26 +194,29 @@ void TfMain::ListPorts() {
   for (uint8_t n = 1; n <= 8; ++n) {
     serial->SetPort(n);
     serial->SetActive(true);
+    NoteProbe(n);
     if (!serial->Active()) continue;
-    ComboBoxPort->addItem(QStringLiteral("COM%1").arg(n), n);
-    ComboBoxPort->setItemData(ComboBoxPort->count() - 1, QString::fromStdString(serial->DeviceName(n)),
-                              Qt::ToolTipRole);
+    AddPortEntry(n);
   }
   if (noted.isValid()) {
     ComboBoxPort->setCurrentIndex(ComboBoxPort->findData(noted));
   } else {
     ComboBoxPort->setCurrentIndex(ComboBoxPort->count() > 0 ? 0 : -1);
   }
+  if (ComboBoxPort->currentIndex() < 0)
+    ShowNotice(app::NoticeSource::Port, app::Urgency::Problem, m_ports.UnopenedText());
   ComboBoxPortChange();
 }
 
 void TfMain::ComboBoxPortChange() {
+  EndPortWait();
+  const uint8_t previous = serial->Active() ? serial->Port() : 0;
   serial->SetActive(false);
+  if (previous != 0) m_ports.SetAvailable(previous, m_ports.Device(previous));
   const int entry = ComboBoxPort->currentIndex();
   if (entry < 0) throw app::ListIndexError(entry);
   const auto port = static_cast<uint8_t>(ComboBoxPort->itemData(entry).toInt());
   serial->SetPort(port);
-  ComboBoxPort->setToolTip(QString::fromStdString(serial->DeviceName(port)));
   serial->SetBaudrate(app::StrToInt(Std(cbBaud->currentText())));
   serial->SetCheckParity(false);
   serial->SetDataBits(d8bit);
@@ -210,7 +224,12 @@ void TfMain::ComboBoxPortChange() {
   serial->SetParity(paNone);
   serial->SetStopBits(st1bit);
   serial->SetActive(true);
-  if (!serial->Active()) m_prompts->ErrorBox(this, QStringLiteral("Error"), QStringLiteral("Selected port is invalid"));
+  if (serial->Active()) {
+    NotePortOpened(false);
+    return;
+  }
+  NoteOpenFailure(port, false);
+  m_prompts->ErrorBox(this, QStringLiteral("Error"), QStringLiteral("Selected port is invalid"));
 }
 
 void TfMain::StartCapture() {
@@ -297,6 +316,7 @@ void TfMain::Timer2Timer() {
 
 void TfMain::FormClose() {
   StopLog();
+  EndPortWait();
   serial->SetActive(false);
   StopCapture();
   Surface.reset();

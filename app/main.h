@@ -11,6 +11,8 @@
 #include <utility>
 
 #include "app/PerChannel.h"
+#include "app/PopupList.h"
+#include "app/PortReport.h"
 #include "app/StatusNotices.h"
 #include "app/WindowPrompts.h"
 #include "display/DibSurface.h"
@@ -19,7 +21,6 @@
 #include "serial/Serial5.h"
 
 class QCheckBox;
-class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -97,6 +98,12 @@ class TfMain : public QWidget {
   /// report and the program goes on. Every entry from the toolkit passes here.
   void RunGuarded(const std::function<void()>& handler);
 
+  /// Brings the port list up to date while leaving the open port alone: the
+  /// other port numbers are probed again, so a device plugged in since is
+  /// listed and a vanished one drops out. Runs each time the list opens; fires
+  /// no handler, and the selection stays on the same port number.
+  void RelistPorts();
+
   /// Puts a source's notice in the status bar's last panel (the most urgent
   /// notice shows; see app::StatusNotices); an empty text withdraws it.
   void ShowNotice(app::NoticeSource source, app::Urgency urgency, const std::string& text);
@@ -132,7 +139,7 @@ class TfMain : public QWidget {
   app::StatusPanelBar* StatusTemp = nullptr;
   QFrame* Panel2 = nullptr;
   QLabel* Label1 = nullptr;
-  QComboBox* ComboBoxPort = nullptr;
+  app::PopupList* ComboBoxPort = nullptr;
   QLabel* Label6 = nullptr;
   QComboBox* cbBaud = nullptr;
   QPushButton* bStart = nullptr;
@@ -199,6 +206,18 @@ class TfMain : public QWidget {
   bool ChannelSelected(const app::SpinEdit* spin, int& channel) const;
 
   void SetUpLogTimers();
+
+  // Telling the user how the ports stand, and coming back after a device loss.
+  void AddPortEntry(uint8_t port);
+  void NoteProbe(uint8_t port);
+  void NoteOpenFailure(uint8_t port, bool onlyNews);
+  void NotePortOpened(bool reconnected);
+  void ShowPortTip();
+  void PortFailed(int32_t code);
+  void PortLost();
+  void WatchForReturn();
+  void EndPortWait();
+
   void StartLog();
   /// Ends a running log: the file closed complete, or the reason it was not told.
   void StopLog();
@@ -214,7 +233,17 @@ class TfMain : public QWidget {
 
   static constexpr int kNoticePanel = 9;  ///< the status bar's last panel
 
+  /// A lost port being waited for: its number and the device it named.
+  struct AwaitedPort {
+    uint8_t port;
+    std::string device;
+  };
+
   std::unique_ptr<app::WindowPrompts> m_prompts;
+  app::PortReport m_ports;
+  std::optional<AwaitedPort> m_awaited;
+  bool m_lossPending = false;       ///< a lost device is reported; closing it is queued
+  QTimer* m_returnWatch = nullptr;  ///< looks for the lost device while it is away
   app::StatusNotices m_notices;
   std::function<std::time_t()> m_clock;
   std::array<QLabel*, 7> m_dcLabels{};

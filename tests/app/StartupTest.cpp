@@ -11,6 +11,7 @@
 
 #include "WindowFixture.h"
 #include "app/StatusPanelBar.h"
+#include "tests/support/Waiting.h"
 
 namespace {
 
@@ -75,6 +76,8 @@ TEST_F(WindowTest, WithoutPortsReportsTheListIndexOnceAndKeepsCapturing) {
   EXPECT_EQ(w.ComboBoxPort->count(), 0);
   EXPECT_FALSE(w.serial->Active());
   EXPECT_TRUE(w.Running);
+  EXPECT_EQ(Notice(), "no serial port found");
+  EXPECT_TRUE(Prompts().told.isEmpty()) << "numbers without a device are no failures";
 }
 
 TEST_F(WindowTest, PickingABaudRateReopensTheSelectedPort) {
@@ -89,11 +92,20 @@ TEST_F(WindowTest, PickingABaudRateReopensTheSelectedPort) {
   ExpectLineSettings(9600);
 }
 
-TEST_F(WindowTest, APortHeldElsewhereIsReportedAndLeftClosed) {
+// Each failed open says why on standard error, in the status bar and in the
+// port list's tooltip; the box of a failed pick stays as it was.
+TEST_F(WindowTest, APortHeldElsewhereIsReportedWithItsHolderAndLeftClosed) {
   AddPorts({1});
   AddBusyPort(3);
+  SetHolders(3, {{"minicom", 812}});
   auto& w = Create();
   w.FormShow();
+  const QString held = "COM3 (COM3): in use by another program (minicom, pid 812)";
+  EXPECT_EQ(Prompts().told, QStringList{held});
+  EXPECT_EQ(Notice(), "COM1 (COM1) open at 115200 baud");
+  EXPECT_TRUE(w.ComboBoxPort->toolTip().startsWith(
+      "COM1: COM1, open at 115200 baud\nCOM2: no device\nCOM3: COM3, in use by another program (minicom, pid 812)\n"));
+
   w.ComboBoxPort->addItem(QStringLiteral("COM3"), 3);
   w.ComboBoxPort->setCurrentIndex(1);
   emit w.ComboBoxPort->activated(1);
@@ -101,6 +113,88 @@ TEST_F(WindowTest, APortHeldElsewhereIsReportedAndLeftClosed) {
   EXPECT_EQ(Prompts().boxes[0].caption, "Error");
   EXPECT_EQ(Prompts().boxes[0].text, "Selected port is invalid");
   EXPECT_FALSE(w.serial->Active());
+  EXPECT_EQ(Prompts().told, (QStringList{held, held})) << "a pick is told again";
+  EXPECT_EQ(QString::fromStdString(Notice()), held);
+  EXPECT_TRUE(w.ComboBoxPort->toolTip().startsWith("COM1: COM1, available\n"));
+}
+
+TEST_F(WindowTest, AnotherReaderOfTheOpenPortIsNamed) {
+  AddPorts({1});
+  SetHolders(1, {{"cat", 4242}});
+  auto& w = Create();
+  w.FormShow();
+  EXPECT_TRUE(w.serial->Active());
+  const QString shared =
+      "COM1 (COM1) is also open in cat, pid 4242: its bytes are split between the readers and "
+      "frames are lost";
+  EXPECT_EQ(QString::fromStdString(Notice()), shared);
+  EXPECT_EQ(Prompts().told, QStringList{shared});
+}
+
+// Opening the list probes the other ports again: a port plugged in since is
+// listed, a vanished one drops out, and the open port is neither probed nor
+// reopened nor is any handler fired.
+TEST_F(WindowTest, OpeningThePortListReprobesOnlyTheOtherPorts) {
+  AddPorts({1, 3});
+  auto& w = Create();
+  w.FormShow();
+  w.ComboBoxPort->setCurrentIndex(1);
+  emit w.ComboBoxPort->activated(1);
+  ASSERT_EQ(w.serial->Port(), 3);
+  AddPorts({2});
+  RemovePort(1);
+  const int opens = OpenCount();
+  w.ComboBoxPort->showPopup();
+  w.ComboBoxPort->hidePopup();
+  EXPECT_EQ(w.ComboBoxPort->itemText(0), "COM2");
+  EXPECT_EQ(w.ComboBoxPort->itemText(1), "COM3");
+  EXPECT_EQ(w.ComboBoxPort->count(), 2);
+  EXPECT_EQ(w.ComboBoxPort->currentText(), "COM3");
+  EXPECT_EQ(OpenCount(), opens);
+  EXPECT_TRUE(w.serial->Active());
+  EXPECT_TRUE(w.ComboBoxPort->toolTip().startsWith("COM1: COM1, not present\nCOM2: COM2, available\nCOM3: COM3, open"));
+  EXPECT_EQ(Prompts().told, QStringList{"COM1 (COM1): not present"});
+  w.ComboBoxPort->showPopup();
+  w.ComboBoxPort->hidePopup();
+  EXPECT_EQ(Prompts().told.size(), 1) << "an unchanged failure is not told again";
+  EXPECT_TRUE(Prompts().boxes.empty());
+}
+
+// A lost device closes the port and is waited for; when it returns it is
+// reopened with the same settings and the remains of a cut frame are dropped.
+// Picking a port ends the wait.
+TEST_F(WindowTest, ALostPortIsAwaitedAndReopenedWithItsSettings) {
+  AddPorts({1, 2});
+  auto& w = Create();
+  w.FormShow();
+  w.cbBaud->setCurrentIndex(5);
+  emit w.cbBaud->activated(5);
+  Receive(w, Bytes({0xA5, 0x00, 0x03, 0x12}));
+  ASSERT_FALSE(w.RxBuffer.empty()) << "a frame is cut short";
+  RemovePort(1);
+  ASSERT_TRUE(support::RunEventsUntil([&] { return Notice() == "COM1 (COM1): gone, waiting for it to return"; }));
+  EXPECT_FALSE(w.serial->Active());
+  EXPECT_TRUE(w.Running);
+  support::RunEventsFor(std::chrono::milliseconds(700));
+  EXPECT_EQ(Prompts().told, QStringList{"COM1 (COM1): gone, waiting for it to return"}) << "told once";
+
+  AddPorts({1});
+  ASSERT_TRUE(support::RunEventsUntil([&] { return Notice() == "COM1 (COM1) reconnected, open at 9600 baud"; }));
+  ExpectLineSettings(9600);
+  EXPECT_TRUE(w.RxBuffer.empty());
+  EXPECT_EQ(Prompts().told.back(), "COM1 (COM1) reconnected, open at 9600 baud");
+  EXPECT_TRUE(Prompts().boxes.empty());
+
+  RemovePort(1);
+  ASSERT_TRUE(support::RunEventsUntil([&] { return !w.serial->Active(); }));
+  w.ComboBoxPort->setCurrentIndex(1);
+  emit w.ComboBoxPort->activated(1);
+  EXPECT_EQ(w.serial->Port(), 2);
+  AddPorts({1});
+  const int opens = OpenCount();
+  support::RunEventsFor(std::chrono::milliseconds(1500));  // longer than the watch's period
+  EXPECT_EQ(OpenCount(), opens) << "the pick ended the wait";
+  EXPECT_EQ(w.serial->Port(), 2);
 }
 
 TEST_F(WindowTest, ListingAgainKeepsTheSelectedPortByNumber) {

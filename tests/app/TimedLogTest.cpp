@@ -115,7 +115,8 @@ TEST_F(TimedLogTest, ARunningLogShowsItsFileAndTimeLeftUntilItEnds) {
   EXPECT_EQ(w.StatusTemp->PanelText(9), running);
   w.CheckBoxLog->setChecked(false);
   EXPECT_EQ(w.CheckBoxLog->toolTip(), "");
-  EXPECT_EQ(w.StatusTemp->PanelText(9), "") << "a log that ended normally withdraws its notice";
+  EXPECT_EQ(w.StatusTemp->PanelText(9), "COM1 (COM1) open at 115200 baud")
+      << "a log that ended normally withdraws its notice, and the port's shows again";
   EXPECT_TRUE(Prompts().told.empty());
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "app/main.h"
 #include "tests/support/FakeSerialPlatform.h"
@@ -34,6 +35,11 @@ class WindowTest : public testing::Test {
     for (int port : ports) m_ports->AddPort(static_cast<uint8_t>(port));
   }
   void AddBusyPort(int port) { m_ports->AddPort(static_cast<uint8_t>(port), support::kFakeAccessDenied); }
+  /// The port's device goes away, as an adapter pulled out.
+  void RemovePort(int port) { m_ports->RemovePort(static_cast<uint8_t>(port)); }
+  void SetHolders(int port, std::vector<comm::DeviceHolder> holders) {
+    m_ports->SetHolders(static_cast<uint8_t>(port), std::move(holders));
+  }
 
   TfMain& Create() {
     m_window = std::make_unique<support::RecordedWindow>(
@@ -57,6 +63,7 @@ class WindowTest : public testing::Test {
   std::time_t Now() const { return m_now; }
   /// The write call the next window's log uses; unset: the system's.
   void SetLogWrite(logbook::LogWriter::WriteFunction write) { m_logWrite = std::move(write); }
+  std::string Notice() const { return m_window->Notice(); }
 
   void ExpectLineSettings(uint32_t baud) const {
     const comm::Dcb dcb = m_ports->Snapshot().dcb;

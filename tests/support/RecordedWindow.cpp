@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QTimer>
 
+#include "app/StatusPanelBar.h"
 #include "tests/support/SystemPorts.h"
 
 namespace support {
@@ -25,6 +26,8 @@ void RecordedWindow::PickPort(int port) {
   list->setCurrentIndex(index);
   emit list->activated(index);
 }
+
+std::string RecordedWindow::Notice() const { return m_window->StatusTemp->PanelText(9).toStdString(); }
 
 void RecordedWindow::ReceiveOnce() {
   TfMain& w = *m_window;

@@ -27,6 +27,8 @@ class RecordedWindow {
 
   /// Picks the port list entry "COM<port>" as the user would.
   void PickPort(int port);
+  /// The status bar's last panel, where the port and the log say how they stand.
+  std::string Notice() const;
   /// One notification of received data, as the serial component delivers
   /// it: a failure that escapes the handler goes to the window's report.
   void ReceiveOnce();

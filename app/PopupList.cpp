@@ -1,0 +1,10 @@
+#include "app/PopupList.h"
+
+namespace app {
+
+void PopupList::showPopup() {
+  if (OnPopup) OnPopup();
+  QComboBox::showPopup();
+}
+
+}  // namespace app

@@ -1,0 +1,99 @@
+#include "app/PortReport.h"
+
+#include <stdexcept>
+
+namespace app {
+namespace {
+
+constexpr const char* kGoneReason = "gone, waiting for it to return";
+
+}  // namespace
+
+PortReport::Status& PortReport::At(int port) {
+  if (port < 1 || port > kPorts) throw std::out_of_range("port number " + std::to_string(port));
+  return m_ports[static_cast<size_t>(port - 1)];
+}
+
+const PortReport::Status& PortReport::At(int port) const { return const_cast<PortReport*>(this)->At(port); }
+
+void PortReport::SetNoDevice(int port) { At(port) = Status{}; }
+
+void PortReport::SetAvailable(int port, const std::string& device) {
+  At(port) = Status{PortCondition::Available, device, {}, 0};
+}
+
+void PortReport::SetOpen(int port, const std::string& device, int32_t baud) {
+  At(port) = Status{PortCondition::Open, device, {}, baud};
+}
+
+bool PortReport::SetFailed(int port, const std::string& device, const std::string& reason) {
+  Status& status = At(port);
+  const bool news = status.condition != PortCondition::Failed || status.reason != reason || status.device != device;
+  status = Status{PortCondition::Failed, device, reason, 0};
+  return news;
+}
+
+void PortReport::SetGone(int port) {
+  Status& status = At(port);
+  status.condition = PortCondition::Gone;
+  status.reason = kGoneReason;
+}
+
+const std::string& PortReport::Device(int port) const { return At(port).device; }
+
+std::string PortReport::Tip() const {
+  std::string tip;
+  for (int port = 1; port <= kPorts; ++port) {
+    const Status& status = At(port);
+    if (port > 1) tip += '\n';
+    tip += "COM" + std::to_string(port) + ": ";
+    switch (status.condition) {
+      case PortCondition::NoDevice:
+        tip += "no device";
+        break;
+      case PortCondition::Available:
+        tip += status.device + ", available";
+        break;
+      case PortCondition::Open:
+        tip += status.device + ", open at " + std::to_string(status.baud) + " baud";
+        break;
+      case PortCondition::Failed:
+      case PortCondition::Gone:
+        tip += status.device + ", " + status.reason;
+        break;
+    }
+  }
+  return tip;
+}
+
+std::string PortReport::Title(int port) const {
+  const std::string& device = At(port).device;
+  return "COM" + std::to_string(port) + (device.empty() ? std::string() : " (" + device + ")");
+}
+
+std::string PortReport::OpenText(int port) const {
+  return Title(port) + " open at " + std::to_string(At(port).baud) + " baud";
+}
+
+std::string PortReport::ReconnectedText(int port) const {
+  return Title(port) + " reconnected, open at " + std::to_string(At(port).baud) + " baud";
+}
+
+std::string PortReport::FailureText(int port) const { return Title(port) + ": " + At(port).reason; }
+
+std::string PortReport::GoneText(int port) const { return Title(port) + ": " + kGoneReason; }
+
+std::string PortReport::UnopenedText() const {
+  bool anyDevice = false;
+  for (int port = 1; port <= kPorts; ++port) {
+    if (At(port).condition == PortCondition::Failed) return FailureText(port);
+    anyDevice = anyDevice || At(port).condition != PortCondition::NoDevice;
+  }
+  return anyDevice ? "no port selected" : "no serial port found";
+}
+
+std::string PortReport::SharedText(int port, const std::string& holders) const {
+  return Title(port) + " is also open in " + holders + ": its bytes are split between the readers and frames are lost";
+}
+
+}  // namespace app

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace app {
+
+/// How the window last found a port number.
+enum class PortCondition : uint8_t {
+  NoDevice,   ///< the number names no device
+  Available,  ///< its device opens
+  Open,       ///< it is the open port
+  Failed,     ///< its device did not open, for a known reason
+  Gone,       ///< it was open and its device went away; it may come back
+};
+
+/// What the window knows of the port numbers it lists, COM1 to COM8, and the
+/// texts it shows the user about them: in the port list's tooltip, the status
+/// bar and on standard error. A port is named with its device, as in
+/// "COM1 (/dev/ttyUSB0)".
+class PortReport {
+ public:
+  static constexpr int kPorts = 8;
+
+  void SetNoDevice(int port);
+  void SetAvailable(int port, const std::string& device);
+  void SetOpen(int port, const std::string& device, int32_t baud);
+  /// Returns true when this is news: the port was not failing, or failed
+  /// for another reason.
+  bool SetFailed(int port, const std::string& device, const std::string& reason);
+  void SetGone(int port);
+
+  /// The device the port named when last seen; empty when none.
+  const std::string& Device(int port) const;
+
+  /// One line per port: "COM1: /dev/pts/3, open at 115200 baud",
+  /// "COM2: /dev/ttyUSB1, available", "COM3: /dev/ttyS0, not present",
+  /// "COM1: /dev/pts/3, gone, waiting for it to return", "COM4: no device".
+  std::string Tip() const;
+
+  /// "COM1 (/dev/pts/3) open at 115200 baud".
+  std::string OpenText(int port) const;
+  /// "COM1 (/dev/pts/3) reconnected, open at 115200 baud".
+  std::string ReconnectedText(int port) const;
+  /// "COM1 (/dev/ttyUSB0): <reason>" for a failed port.
+  std::string FailureText(int port) const;
+  /// "COM1 (/dev/pts/3): gone, waiting for it to return".
+  std::string GoneText(int port) const;
+  /// Why no port is open after a listing: the first failure ("COM1
+  /// (/dev/ttyS0): permission denied: ..."), else "no serial port found" when
+  /// no number names a device, else "no port selected".
+  std::string UnopenedText() const;
+  /// Another reader has the open port: its bytes are split and frames lost.
+  std::string SharedText(int port, const std::string& holders) const;
+
+ private:
+  struct Status {
+    PortCondition condition = PortCondition::NoDevice;
+    std::string device;
+    std::string reason;  ///< why it failed
+    int32_t baud = 0;    ///< while open
+  };
+  Status& At(int port);
+  const Status& At(int port) const;
+  std::string Title(int port) const;
+
+  std::array<Status, kPorts> m_ports;
+};
+
+}  // namespace app
