@@ -100,6 +100,8 @@ void TfMain::PortFailed(int32_t code) {
 }
 
 void TfMain::PortLost() {
+  // A pick or a close since the loss was told has dealt with the port.
+  if (!m_lossPending) return;
   if (!serial->Active()) {
     m_lossPending = false;
     return;
@@ -140,5 +142,6 @@ void TfMain::WatchForReturn() {
 
 void TfMain::EndPortWait() {
   m_awaited.reset();
+  m_lossPending = false;
   m_returnWatch->stop();
 }

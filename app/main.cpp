@@ -209,9 +209,11 @@ void TfMain::ListPorts() {
 }
 
 void TfMain::ComboBoxPortChange() {
-  EndPortWait();
   const uint8_t previous = serial->Active() ? serial->Port() : 0;
   serial->SetActive(false);
+  // After the close: a loss that the close itself ran into is the pick's
+  // business now, not a reason to wait for the old port.
+  EndPortWait();
   if (previous != 0) m_ports.SetAvailable(previous, m_ports.Device(previous));
   const int entry = ComboBoxPort->currentIndex();
   if (entry < 0) throw app::ListIndexError(entry);

@@ -195,6 +195,14 @@ TEST_F(WindowTest, ALostPortIsAwaitedAndReopenedWithItsSettings) {
   support::RunEventsFor(std::chrono::milliseconds(1500));  // longer than the watch's period
   EXPECT_EQ(OpenCount(), opens) << "the pick ended the wait";
   EXPECT_EQ(w.serial->Port(), 2);
+
+  // The close for a pick runs into the old port's loss: the picked port stays open.
+  FailNext("PurgeComm", support::kFakeNotReady);
+  w.ComboBoxPort->setCurrentIndex(0);
+  emit w.ComboBoxPort->activated(0);
+  support::RunEventsFor(std::chrono::milliseconds(100));
+  EXPECT_TRUE(w.serial->Active());
+  EXPECT_EQ(w.serial->Port(), 1);
 }
 
 TEST_F(WindowTest, ListingAgainKeepsTheSelectedPortByNumber) {

@@ -37,6 +37,8 @@ class WindowTest : public testing::Test {
   void AddBusyPort(int port) { m_ports->AddPort(static_cast<uint8_t>(port), support::kFakeAccessDenied); }
   /// The port's device goes away, as an adapter pulled out.
   void RemovePort(int port) { m_ports->RemovePort(static_cast<uint8_t>(port)); }
+  /// The next call of `op` ("PurgeComm", ...) fails with `code`.
+  void FailNext(const std::string& op, int32_t code) { m_ports->FailNext(op, code); }
   void SetHolders(int port, std::vector<comm::DeviceHolder> holders) {
     m_ports->SetHolders(static_cast<uint8_t>(port), std::move(holders));
   }
