@@ -7,8 +7,6 @@
 
 #include <QCheckBox>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "acquisition/FrameFormat.h"
 #include "tests/support/BoardFrames.h"
@@ -16,6 +14,7 @@
 #include "tests/support/PtyPair.h"
 #include "tests/support/RecordedWindow.h"
 #include "tests/support/ScratchDirectory.h"
+#include "tools/LogReplay.h"
 
 namespace {
 
@@ -25,29 +24,18 @@ using support::RunEventsUntil;
 constexpr int kFrameBytes = acq::kMaxFrameBytes;
 constexpr int kSamplesPerFrame = acq::kMaxChannels;
 
-/// The lines of the log in `dir` that do not hold the eight channel pieces
-/// "time, k, sample, , temperature" of a frame; `lines` counts them all.
-std::vector<std::string> MalformedLogLines(const std::filesystem::path& dir, int& lines) {
-  std::ifstream log;
+/// The log file in `dir`, read back: `lines` of it in all, and how many of
+/// them do not record a frame of eight channels.
+uint64_t MalformedLogLines(const std::filesystem::path& dir, uint64_t& lines) {
+  sim::LogReplay replay;
+  std::string error;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    if (entry.path().extension() == ".csv") log.open(entry.path(), std::ios::binary);
+    if (entry.path().extension() == ".csv" && !replay.Open(entry.path().string(), error)) ADD_FAILURE() << error;
   }
-  std::vector<std::string> malformed;
-  lines = 0;
-  for (std::string line; std::getline(log, line); ++lines) {
-    std::istringstream fields(line);
-    std::string field;
-    int count = 0;
-    bool wellFormed = !line.empty() && line.back() == '\r';
-    for (; std::getline(fields, field, ','); ++count) {
-      if (count % 5 == 1) wellFormed = wellFormed && field == " " + std::to_string(count / 5 + 1);
-      if (count % 5 == 2) {
-        wellFormed = wellFormed && field.size() > 1 && field.find_first_not_of(" 0123456789") == std::string::npos;
-      }
-    }
-    if (!wellFormed || count != kSamplesPerFrame * 5) malformed.push_back(line);
-  }
-  return malformed;
+  uint64_t narrow = 0;
+  while (const auto frame = replay.Next()) narrow += frame->samples.size() == kSamplesPerFrame ? 0 : 1;
+  lines = replay.Lines();
+  return replay.Malformed() + narrow;
 }
 
 TEST(DeviceLoss, HangUpMidStreamNeitherCrashesNorSpinsAndAnotherPortCarriesOn) {
@@ -117,9 +105,9 @@ TEST(DeviceLoss, AnUnpluggedBoardIsAwaitedCheaplyAndReconnectsAtTheSamePath) {
       << w.SampleCount / kSamplesPerFrame << " frames drawn of 500";
   w.CheckBoxLog->setChecked(false);
 
-  int lines = 0;
-  EXPECT_EQ(MalformedLogLines(logs.Path(), lines), std::vector<std::string>{});
-  EXPECT_EQ(lines, 500);
+  uint64_t lines = 0;
+  EXPECT_EQ(MalformedLogLines(logs.Path(), lines), 0u);
+  EXPECT_EQ(lines, 500u);
   EXPECT_EQ(rig.Prompts().told, (QStringList{QString::fromStdString(gone), QString::fromStdString(back)}));
   EXPECT_EQ(rig.Prompts().BoxTexts(), "");
 }

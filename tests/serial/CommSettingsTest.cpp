@@ -42,17 +42,4 @@ TEST(CommSettings, TheDeviceControlRecordFollowsEveryLineSetting) {
   }
 }
 
-TEST(CommSettings, ReadsReturnAtOnceAndWritesTimeOutOnlyUnderFlowControl) {
-  comm::CommTimeouts t = comm::BuildTimeouts({}, fcNone, 500);
-  EXPECT_EQ(t.ReadIntervalTimeout, comm::kMaxDword);
-  EXPECT_EQ(t.ReadTotalTimeoutMultiplier + t.ReadTotalTimeoutConstant, 0u);
-  EXPECT_EQ(t.WriteTotalTimeoutConstant, 0u);
-  t.WriteTotalTimeoutMultiplier = 7;
-  t = comm::BuildTimeouts(t, fcXON_XOF, 500);
-  EXPECT_EQ(t.WriteTotalTimeoutMultiplier, 0u);
-  EXPECT_EQ(t.WriteTotalTimeoutConstant, 500u);
-  t = comm::BuildTimeouts(t, fcNone, 9000);
-  EXPECT_EQ(t.WriteTotalTimeoutConstant, 500u) << "kept from the earlier flow mode";
-}
-
 }  // namespace
