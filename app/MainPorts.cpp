@@ -107,16 +107,19 @@ void TfMain::PortLost() {
     return;
   }
   const uint8_t port = serial->Port();
-  m_awaited = AwaitedPort{port, m_ports.Device(port)};
   // Closing a lost device fails on the way; those reports must not start
   // another loss.
   serial->SetActive(false);
   m_lossPending = false;
+  AwaitReturn(port);
+  m_prompts->Tell(Q(m_ports.GoneText(port)));
+}
+
+void TfMain::AwaitReturn(uint8_t port) {
+  m_awaited = AwaitedPort{port, m_ports.Device(port)};
   m_ports.SetGone(port);
   ShowPortTip();
-  const std::string gone = m_ports.GoneText(port);
-  ShowNotice(app::NoticeSource::Port, app::Urgency::Problem, gone);
-  m_prompts->Tell(Q(gone));
+  ShowNotice(app::NoticeSource::Port, app::Urgency::Problem, m_ports.GoneText(port));
   m_returnWatch->start();
 }
 

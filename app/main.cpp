@@ -210,6 +210,7 @@ void TfMain::ListPorts() {
 
 void TfMain::ComboBoxPortChange() {
   const uint8_t previous = serial->Active() ? serial->Port() : 0;
+  const uint8_t awaited = m_awaited ? m_awaited->port : 0;
   serial->SetActive(false);
   // After the close: a loss that the close itself ran into is the pick's
   // business now, not a reason to wait for the old port.
@@ -231,6 +232,9 @@ void TfMain::ComboBoxPortChange() {
     return;
   }
   NoteOpenFailure(port, false);
+  // The lost port picked again, or another baud rate for it: still absent,
+  // so keep waiting for it, now with these settings.
+  if (port == awaited) AwaitReturn(port);
   m_prompts->ErrorBox(this, QStringLiteral("Error"), QStringLiteral("Selected port is invalid"));
 }
 

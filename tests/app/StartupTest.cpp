@@ -162,7 +162,7 @@ TEST_F(WindowTest, OpeningThePortListReprobesOnlyTheOtherPorts) {
 
 // A lost device closes the port and is waited for; when it returns it is
 // reopened with the same settings and the remains of a cut frame are dropped.
-// Picking a port ends the wait.
+// Picking another port ends the wait; another baud rate for it does not.
 TEST_F(WindowTest, ALostPortIsAwaitedAndReopenedWithItsSettings) {
   AddPorts({1, 2});
   auto& w = Create();
@@ -177,13 +177,17 @@ TEST_F(WindowTest, ALostPortIsAwaitedAndReopenedWithItsSettings) {
   EXPECT_TRUE(w.Running);
   support::RunEventsFor(std::chrono::milliseconds(700));
   EXPECT_EQ(Prompts().told, QStringList{"COM1 (COM1): gone, waiting for it to return"}) << "told once";
+  // Another baud rate for the absent port: the pick's box, and the wait goes on.
+  w.cbBaud->setCurrentIndex(4);
+  emit w.cbBaud->activated(4);
+  ASSERT_EQ(Prompts().boxes.size(), 1u);
+  EXPECT_EQ(Notice(), "COM1 (COM1): gone, waiting for it to return");
 
   AddPorts({1});
-  ASSERT_TRUE(support::RunEventsUntil([&] { return Notice() == "COM1 (COM1) reconnected, open at 9600 baud"; }));
-  ExpectLineSettings(9600);
+  ASSERT_TRUE(support::RunEventsUntil([&] { return Notice() == "COM1 (COM1) reconnected, open at 4800 baud"; }));
+  ExpectLineSettings(4800);
   EXPECT_TRUE(w.RxBuffer.empty());
-  EXPECT_EQ(Prompts().told.back(), "COM1 (COM1) reconnected, open at 9600 baud");
-  EXPECT_TRUE(Prompts().boxes.empty());
+  EXPECT_EQ(Prompts().told.back(), "COM1 (COM1) reconnected, open at 4800 baud");
 
   RemovePort(1);
   ASSERT_TRUE(support::RunEventsUntil([&] { return !w.serial->Active(); }));
