@@ -46,6 +46,28 @@ constexpr DWORD kReadLimitMs = 100;
 
 HANDLE Native(void* handle) { return static_cast<HANDLE>(handle); }
 
+// Opens `device` for exclusive overlapped use, as a port is opened. A plain
+// file opens too but is no port: it has no device-control record. The
+// handle, or INVALID_HANDLE_VALUE with the reason in `error`.
+HANDLE OpenComm(const std::string& device, DWORD& error) {
+  if (device.empty()) {
+    error = ERROR_FILE_NOT_FOUND;
+    return INVALID_HANDLE_VALUE;
+  }
+  HANDLE handle = ::CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OVERLAPPED, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    error = ::GetLastError();
+    return handle;
+  }
+  DCB probe{};
+  probe.DCBlength = sizeof probe;
+  if (::GetCommState(handle, &probe)) return handle;
+  error = ::GetLastError();
+  ::CloseHandle(handle);
+  return INVALID_HANDLE_VALUE;
+}
+
 // A manual-reset event that signals the end of one overlapped request.
 class CompletionEvent {
  public:
@@ -158,16 +180,11 @@ bool Win32SerialPlatform::FailWithDeviceError(void* handle, uint32_t waitError) 
 std::string Win32SerialPlatform::DeviceName(uint8_t port) const { return Win32DeviceForPort(port, m_getEnv); }
 
 bool Win32SerialPlatform::Probe(const std::string& device) const {
-  if (device.empty()) return Fail(ERROR_FILE_NOT_FOUND);
-  HANDLE handle = ::CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_OVERLAPPED, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return Fail(::GetLastError());
-  DCB probe{};
-  probe.DCBlength = sizeof probe;
-  const bool port = ::GetCommState(handle, &probe);
-  const DWORD error = port ? ERROR_SUCCESS : ::GetLastError();
+  DWORD error = ERROR_SUCCESS;
+  HANDLE handle = OpenComm(device, error);
+  if (handle == INVALID_HANDLE_VALUE) return Fail(error);
   ::CloseHandle(handle);
-  return port ? true : Fail(error);
+  return true;
 }
 
 std::string Win32SerialPlatform::OpenFailureText(const std::string&, int32_t code) const {
@@ -184,18 +201,9 @@ bool Win32SerialPlatform::Open(const std::string& device) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_handle != nullptr) return Fail(ERROR_ACCESS_DENIED);
   }
-  if (device.empty()) return Fail(ERROR_FILE_NOT_FOUND);
-  HANDLE handle = ::CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_OVERLAPPED, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return Fail(::GetLastError());
-  // A plain file opens too but is no port: it has no device-control record.
-  DCB probe{};
-  probe.DCBlength = sizeof probe;
-  if (!::GetCommState(handle, &probe)) {
-    const DWORD error = ::GetLastError();
-    ::CloseHandle(handle);
-    return Fail(error);
-  }
+  DWORD error = ERROR_SUCCESS;
+  HANDLE handle = OpenComm(device, error);
+  if (handle == INVALID_HANDLE_VALUE) return Fail(error);
 
   ::ResetEvent(Native(m_wake));
   m_mask = 0;
