@@ -93,16 +93,20 @@ TEST_F(WindowTest, PickingABaudRateReopensTheSelectedPort) {
 }
 
 // Each failed open says why on standard error, in the status bar and in the
-// port list's tooltip; the box of a failed pick stays as it was.
+// port list's tooltip; the box of a failed pick stays as it was. A second
+// reader of the open port is named the same ways.
 TEST_F(WindowTest, APortHeldElsewhereIsReportedWithItsHolderAndLeftClosed) {
   AddPorts({1});
   AddBusyPort(3);
+  SetHolders(1, {{"cat", 4242}});
   SetHolders(3, {{"minicom", 812}});
   auto& w = Create();
   w.FormShow();
   const QString held = "COM3 (COM3): in use by another program (minicom, pid 812)";
-  EXPECT_EQ(Prompts().told, QStringList{held});
-  EXPECT_EQ(Notice(), "COM1 (COM1) open at 115200 baud");
+  const QString shared =
+      "COM1 (COM1) is also open in cat, pid 4242: its bytes are split between the readers and frames are lost";
+  EXPECT_EQ(Prompts().told, (QStringList{held, shared}));
+  EXPECT_EQ(QString::fromStdString(Notice()), shared);
   EXPECT_TRUE(w.ComboBoxPort->toolTip().startsWith(
       "COM1: COM1, open at 115200 baud\nCOM2: no device\nCOM3: COM3, in use by another program (minicom, pid 812)\n"));
 
@@ -113,22 +117,9 @@ TEST_F(WindowTest, APortHeldElsewhereIsReportedWithItsHolderAndLeftClosed) {
   EXPECT_EQ(Prompts().boxes[0].caption, "Error");
   EXPECT_EQ(Prompts().boxes[0].text, "Selected port is invalid");
   EXPECT_FALSE(w.serial->Active());
-  EXPECT_EQ(Prompts().told, (QStringList{held, held})) << "a pick is told again";
+  EXPECT_EQ(Prompts().told, (QStringList{held, shared, held})) << "a pick is told again";
   EXPECT_EQ(QString::fromStdString(Notice()), held);
   EXPECT_TRUE(w.ComboBoxPort->toolTip().startsWith("COM1: COM1, available\n"));
-}
-
-TEST_F(WindowTest, AnotherReaderOfTheOpenPortIsNamed) {
-  AddPorts({1});
-  SetHolders(1, {{"cat", 4242}});
-  auto& w = Create();
-  w.FormShow();
-  EXPECT_TRUE(w.serial->Active());
-  const QString shared =
-      "COM1 (COM1) is also open in cat, pid 4242: its bytes are split between the readers and "
-      "frames are lost";
-  EXPECT_EQ(QString::fromStdString(Notice()), shared);
-  EXPECT_EQ(Prompts().told, QStringList{shared});
 }
 
 // Opening the list probes the other ports again: a port plugged in since is
