@@ -1,6 +1,7 @@
 #include "tools/FrameGenerator.h"
 
 #include "tools/FrameEncoding.h"
+#include "tools/Probe.h"
 
 namespace sim {
 
@@ -19,6 +20,10 @@ const Emission& FrameGenerator::Next() {
   e.bytes.clear();
   e.splits.clear();
   m_model.Next(e.frame.samples, m_temperatures);
+  if (m_probeNext) {
+    e.frame.samples[0] = kProbeSample;
+    m_probeNext = false;
+  }
   if (m_board.temperatures) {
     e.frame.temperatures = m_temperatures;
   } else {

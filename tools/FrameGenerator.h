@@ -41,6 +41,9 @@ class FrameGenerator {
   // The next frame. The reference stays valid until the next call.
   const Emission& Next();
 
+  // Makes the next frame a probe: its channel 1 sample becomes kProbeSample.
+  void ProbeNext() { m_probeNext = true; }
+
   // Frames produced so far.
   uint64_t Count() const { return m_count; }
 
@@ -54,6 +57,7 @@ class FrameGenerator {
   Emission m_emission;
   std::vector<uint8_t> m_temperatures;
   uint64_t m_count = 0;
+  bool m_probeNext = false;
 };
 
 }  // namespace sim

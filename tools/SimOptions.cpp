@@ -84,6 +84,11 @@ const std::map<std::string, Option>& Options() {
          e = "needs a log file";
          return !v.empty();
        })},
+      {"probe-log", Value([](SimOptions& o, const std::string& v, std::string& e) {
+         o.probeLog = v;
+         e = "needs a path";
+         return !v.empty();
+       })},
       {"channels", Value([](SimOptions& o, const std::string& v, std::string& e) {
          e = "must be 1 to 8";
          return ParseInteger(v, acq::kMinChannels, acq::kMaxChannels, o.board.channels);
@@ -161,7 +166,7 @@ bool Consistent(const SimOptions& o, const std::vector<std::string>& given, std:
       return false;
     }
     if (!o.replay.empty() && (name == "channels" || name == "no-temperatures" || name == "seed" || name == "faults" ||
-                              name == "fault-probability")) {
+                              name == "fault-probability" || name == "probe-log")) {
       error = "--replay cannot be combined with --" + name;
       return false;
     }
@@ -236,6 +241,10 @@ Output:
   --hangup-grace MS     that grace time, so a reader may reopen the port (default 1500)
   --wait-for-reader     start the clock only once a reader has kept the
                         pseudo-terminal open for 0.3 s
+  --probe-log FILE      every 250 ms make channel 1's sample a probe, drawn 150 rows
+                        above the scope's centre line at the window's defaults, and
+                        append to FILE the time its last byte reached the port
+                        (CLOCK_MONOTONIC nanoseconds, one a line)
 
 Replay:
   --replay FILE         send the frames recorded in the timed log FILE, one per

@@ -24,6 +24,7 @@ struct SimOptions {
   std::optional<double> durationSeconds;        // stop after this long
   std::optional<uint64_t> frames;               // stop after this many frames
   std::string record;                           // also write every byte sent to this file
+  std::string probeLog;                         // send probe frames, noting when each reached the port here
   bool exitOnHangup = false;                    // end when the reader closes the pseudo-terminal
   std::chrono::milliseconds hangupGrace{1500};  // for this long; reopening within it is fine
   bool waitForReader = false;                   // start the clock once a reader has kept it open a while

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "tools/Pacing.h"
+#include "tools/Probe.h"
 
 namespace sim {
 
@@ -33,15 +34,17 @@ Simulator::Simulator(const SimOptions& options, BoardOutput& output, FrameSource
 }
 
 bool Simulator::OpenRecord(std::string& error) {
-  if (m_options.record.empty()) {
-    return true;
-  }
-  m_record.open(m_options.record, std::ios::binary | std::ios::trunc);
-  if (!m_record) {
-    error = "cannot create " + m_options.record + ": " + std::strerror(errno);
-    return false;
-  }
-  return true;
+  const auto open = [&error](std::ofstream& file, const std::string& path) {
+    if (path.empty()) {
+      return true;
+    }
+    file.open(path, std::ios::binary | std::ios::trunc);
+    if (!file) {
+      error = "cannot create " + path + ": " + std::strerror(errno);
+    }
+    return static_cast<bool>(file);
+  };
+  return open(m_record, m_options.record) && open(m_probeLog, m_options.probeLog);
 }
 
 RunEnd Simulator::Run() {
@@ -49,6 +52,7 @@ RunEnd Simulator::Run() {
     return RunEnd::Stopped;
   }
   m_start = Clock::now();
+  m_nextProbe = m_start;
   m_deadline = Clock::time_point::max();
   if (m_options.durationSeconds) {
     const std::chrono::duration<double> seconds(*m_options.durationSeconds);
@@ -79,13 +83,34 @@ RunEnd Simulator::Run() {
 bool Simulator::FrameLimitReached() const { return m_sourceEnded || (m_options.frames && m_made >= *m_options.frames); }
 
 const Emission* Simulator::NextFrame() {
+  // Only generated frames are made probes; options refuse a probe log with a replay.
+  const bool probe = m_probeLog.is_open() && Clock::now() >= m_nextProbe;
+  if (probe) {
+    m_generator.ProbeNext();
+    m_nextProbe = Clock::now() + kProbeSpacing;
+  }
   const Emission* emission = m_source();
-  if (emission) {
-    ++m_made;
-  } else {
+  if (!emission) {
     m_sourceEnded = true;
+    return nullptr;
+  }
+  ++m_made;
+  m_bytesMade += emission->bytes.size();
+  if (probe) {
+    m_probeEnds.push_back(m_bytesMade);
   }
   return emission;
+}
+
+void Simulator::LogProbesSent(bool written) {
+  while (!m_probeEnds.empty() && m_probeEnds.front() <= m_bytesHandled) {
+    m_probeEnds.pop_front();
+    // A probe dropped for want of a reader never reached the port.
+    if (written) {
+      const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch());
+      m_probeLog << now.count() << '\n' << std::flush;
+    }
+  }
 }
 
 bool Simulator::WaitForReader() {
@@ -233,14 +258,17 @@ std::optional<RunEnd> Simulator::Send(std::string_view bytes) {
   if (const auto end = CheckReader(reader)) {
     return end;
   }
+  m_bytesHandled += bytes.size();
   if (!reader) {
     m_dropped += bytes.size();
+    LogProbesSent(false);
     return std::nullopt;
   }
   const WriteStatus status = m_output.Write(bytes);
   const size_t written = m_output.LastWritten();
   m_bytesSent += written;
   m_dropped += bytes.size() - written;
+  LogProbesSent(written == bytes.size());
   if (m_record.is_open() && !m_record.write(bytes.data(), static_cast<std::streamsize>(written))) {
     m_failure = "cannot write " + m_options.record;
     return RunEnd::OutputFailed;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -32,7 +33,8 @@ class Simulator {
   // Sends the frames of `source` until it has no more.
   Simulator(const SimOptions& options, BoardOutput& output, FrameSource source);
 
-  // Opens the record file, if any; false with the reason in error on failure.
+  // Opens the record file and the probe log, if any; false with the reason
+  // in error on failure.
   bool OpenRecord(std::string& error);
 
   RunEnd Run();
@@ -47,8 +49,11 @@ class Simulator {
 
  private:
   bool FrameLimitReached() const;
-  // The next frame from the source, counted; null when it has no more.
+  // The next frame from the source, counted and made a probe when one is
+  // due; null when the source has no more.
   const Emission* NextFrame();
+  // Notes the probes whose last byte is among the bytes handed over so far.
+  void LogProbesSent(bool written);
   bool WaitForReader();
   RunEnd RunWholeFrames();
   RunEnd RunChunked();
@@ -66,6 +71,11 @@ class Simulator {
   uint64_t m_made = 0;
   bool m_sourceEnded = false;
   std::ofstream m_record;
+  std::ofstream m_probeLog;
+  Clock::time_point m_nextProbe;
+  std::deque<uint64_t> m_probeEnds;  // stream offsets just past each pending probe
+  uint64_t m_bytesMade = 0;          // bytes generated so far
+  uint64_t m_bytesHandled = 0;       // of these, bytes sent or dropped
   Clock::time_point m_start;
   Clock::time_point m_deadline;
   std::optional<Clock::time_point> m_readerLeft;

@@ -20,7 +20,7 @@ TEST(SimOptions, ParsesEveryOptionInBothSpellings) {
   const auto o = sim::ParseOptions(
       Args("--channels 3 --no-temperatures --seed=18446744073709551615 --rate 2.5 --chunk=62 --interval 16 "
            "--duration 1.5 --frames=1000 --faults split,garbage --fault-probability=0.25 --record /tmp/x.bin "
-           "--device /dev/null --exit-on-hangup --hangup-grace=0 --wait-for-reader"),
+           "--device /dev/null --exit-on-hangup --hangup-grace=0 --wait-for-reader --probe-log=/tmp/p"),
       error);
   ASSERT_TRUE(o) << error;
   EXPECT_EQ(o->board.channels, 3);
@@ -39,6 +39,7 @@ TEST(SimOptions, ParsesEveryOptionInBothSpellings) {
   EXPECT_TRUE(o->exitOnHangup);
   EXPECT_EQ(o->hangupGrace, 0ms);
   EXPECT_TRUE(o->waitForReader);
+  EXPECT_EQ(o->probeLog, "/tmp/p");
 
   EXPECT_TRUE(sim::ParseOptions({"--flood", "--chunk", "64"}, error)->flood);
   const auto replay = sim::ParseOptions({"--replay", "log.csv", "--rate", "2"}, error);
@@ -75,6 +76,7 @@ TEST(SimOptions, RejectsBadArgumentsNamingTheCulprit) {
       {{"--flood=yes"}, "takes no value"},
       {{"--replay", ""}, "--replay"},
       {{"--replay", "log.csv", "--channels", "2"}, "--channels"},
+      {{"--replay", "log.csv", "--probe-log", "p"}, "--probe-log"},
       {{"--seed", "3", "--replay", "log.csv"}, "--seed"},
       {{"--bogus"}, "--bogus"},
       {{"stray"}, "stray"},
