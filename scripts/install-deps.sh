@@ -28,6 +28,8 @@ test_packages=(
   clang libclang-rt-14-dev
   xvfb xauth xdotool
   desktop-file-utils appstream man-db
+  # The screen watcher of the benchmarks and the display tests.
+  libx11-dev libxext-dev
 )
 
 windows_packages=(
