@@ -40,7 +40,7 @@ package:
 
 bench: test-deps
 	$(CONFIGURE) -DDEZIDURE_BENCH=ON
-	cmake --build build -j $(JOBS) --target dezidure dezidure-sim dezidure_bench
+	cmake --build build -j $(JOBS) --target dezidure dezidure-sim dezidure-screenwatch dezidure_bench
 	scripts/bench.sh
 
 fuzz: test-deps
