@@ -1,6 +1,7 @@
 #include "display/DibSurface.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <limits>
 #include <stdexcept>
@@ -9,6 +10,9 @@
 namespace {
 
 constexpr uint8_t kSupportedDepth = 16;
+
+/// Source of hand-over stamps: unique among all surfaces of the process.
+std::atomic<uint64_t> g_lastStamp{0};
 
 // The colour table's first entries record the 5-5-5 layout (red, green, blue);
 // uncompressed 16-bit pixels do not read them, but painting code may.
@@ -33,6 +37,7 @@ void TDibSurface::ReleaseStorage() {
   m_AbsHeight = 0;
   m_RowGap = 0;
   m_Allocated = false;
+  m_Changed.Clear();
 }
 
 void TDibSurface::Allocate(int32_t Width, int32_t Height, uint8_t BitsPerPixel) {
@@ -83,6 +88,7 @@ void TDibSurface::Allocate(int32_t Width, int32_t Height, uint8_t BitsPerPixel) 
   m_RowGap = m_Stride - 2 * Width;
   m_Allocated = true;
   m_Clean = false;
+  ChangeAll();
 }
 
 void TDibSurface::Fill(uint32_t Color) {
@@ -90,6 +96,7 @@ void TDibSurface::Fill(uint32_t Color) {
   if (!m_Bits) {
     return;
   }
+  ChangeAll();
   // 16-bit stores over the whole block, row gaps included; the compiler
   // widens the loop, and the block is never accessed through another type.
   std::fill_n(m_Bits.get(), m_Info.biSizeImage / 2, PackColor(Color));
@@ -114,6 +121,7 @@ void TDibSurface::DrawLine(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, uint3
     y = int64_t{m_AbsHeight} - y - 1;
     yEnd = int64_t{m_AbsHeight} - yEnd - 1;
   }
+  if (m_Changed.IncludeClipped(x, y, xEnd, yEnd, m_Info.biWidth, m_AbsHeight)) NotifyChange();
   const uint16_t pixel = PackColor(Color);
   const int64_t dx2 = 2 * (xEnd > x ? xEnd - x : x - xEnd);
   const int64_t sx = xEnd < x ? -1 : 1;
@@ -144,6 +152,24 @@ void TDibSurface::DrawLine(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, uint3
     e += dx2;
     PlotIfInside(x, y, pixel);
   }
+}
+
+void TDibSurface::NotifyChange() const {
+  if (OnChange) OnChange();
+}
+
+void TDibSurface::ChangeAll() {
+  if (m_Changed.IncludeClipped(0, 0, m_Info.biWidth - int64_t{1}, m_AbsHeight - int64_t{1}, m_Info.biWidth,
+                               m_AbsHeight)) {
+    NotifyChange();
+  }
+}
+
+disp::SurfaceChanges TDibSurface::TakeChanges() {
+  disp::SurfaceChanges changes{Changed(), m_Stamp, ++g_lastStamp};
+  m_Stamp = changes.stamp;
+  m_Changed.Clear();
+  return changes;
 }
 
 const uint8_t* TDibSurface::Bits() const { return reinterpret_cast<const uint8_t*>(m_Bits.get()); }

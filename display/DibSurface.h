@@ -2,8 +2,11 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
+
+#include "display/ChangeBox.h"
 
 class QPainter;
 
@@ -39,6 +42,13 @@ struct BitmapInfo {
   uint32_t biClrImportant = 0;
   std::array<uint32_t, 256> Colors{};
 };
+/// What changed on a surface between two hand-overs to a presenter that keeps
+/// its own copy of the picture (see TDibSurface::TakeChanges).
+struct SurfaceChanges {
+  PixelRect area;         ///< picture pixels changed since the previous hand-over
+  uint64_t previous = 0;  ///< that hand-over's stamp; 0 when there was none
+  uint64_t stamp = 0;     ///< this hand-over's stamp, unique among all surfaces
+};
 }  // namespace disp
 
 /// Off-screen 16-bit (5-5-5) pixel surface of the scope.
@@ -47,6 +57,9 @@ struct BitmapInfo {
 /// Stride bytes (Stride a multiple of 4), stored bottom-up when Height > 0, so
 /// stored row 0 is the bottom line of the picture. RowTable holds one pointer
 /// per stored row. A new surface is empty (0 x 0, no pixel memory).
+///
+/// The surface keeps the box of pixels changed since the last TakeChanges, so
+/// that a repaint converts and sends only those.
 ///
 /// Not thread-safe: one thread creates, draws on and paints a surface.
 class TDibSurface {
@@ -87,6 +100,7 @@ class TDibSurface {
   void PutPixel(int32_t Row, int32_t Col, uint32_t Color) {
     m_RowTable[Row][Col] = PackColor(Color);
     m_Clean = false;
+    if (m_Changed.Include(Col, Row)) NotifyChange();
   }
 
   /// Records that the pixels now show a picture the owner can recreate
@@ -101,8 +115,23 @@ class TDibSurface {
   void DrawLine(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, uint32_t Color);
 
   /// Copies the whole surface 1:1 to DC with its top-left corner at (X, Y).
+  /// Takes the changes (TakeChanges): the painting code keeps the picture
+  /// converted for the screen and converts again only what changed.
   /// Defined with the window code, which owns the painting toolkit.
-  void PaintTo(QPainter& DC, int32_t X, int32_t Y) const;
+  void PaintTo(QPainter& DC, int32_t X, int32_t Y);
+
+  /// Called when the picture changes while no change is pending: after the
+  /// first drawing operation since the last TakeChanges, not for every pixel.
+  std::function<void()> OnChange;
+
+  /// The picture pixels changed since the last TakeChanges (or since
+  /// creation); empty when none did.
+  disp::PixelRect Changed() const { return m_Changed.InPicture(m_AbsHeight, m_Info.biHeight > 0); }
+
+  /// Hands the changes to a presenter and starts a new account. A presenter
+  /// whose copy was made at `previous` needs to convert only `area`; any
+  /// other copy (of another surface, or one that missed a hand-over) is stale.
+  disp::SurfaceChanges TakeChanges();
 
   int32_t Width() const { return m_Info.biWidth; }
   int32_t Height() const { return m_Info.biHeight; }
@@ -132,6 +161,8 @@ class TDibSurface {
  private:
   void ReleaseStorage();
   void PlotIfInside(int64_t col, int64_t row, uint16_t pixel);
+  void NotifyChange() const;
+  void ChangeAll();
 
   disp::BitmapInfo m_Info;
   int32_t m_Stride = 0;
@@ -139,6 +170,8 @@ class TDibSurface {
   int32_t m_RowGap = 0;
   bool m_Allocated = false;
   bool m_Clean = false;
+  disp::ChangeBox m_Changed;
+  uint64_t m_Stamp = 0;
   std::unique_ptr<uint16_t[]> m_Bits;
   std::vector<uint16_t*> m_RowTable;
 };

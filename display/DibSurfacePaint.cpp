@@ -2,14 +2,13 @@
 // stored bottom-up; the screen takes 32-bit pixels top-down. Letting Qt
 // convert and flip the whole block on every repaint costs more than all the
 // rest of the program does at the board's rate, so the converted picture is
-// kept between repaints and only the pixels that changed since the last one
-// are converted again. Between two repaints a sweep changes a few columns.
+// kept between repaints and only the area the surface reports changed since
+// the last one is converted again. Between two repaints a sweep changes a few
+// columns.
 #include <QImage>
 #include <QPainter>
-
+#include <algorithm>
 #include <array>
-#include <cstring>
-#include <vector>
 
 #include "display/DibSurface.h"
 
@@ -42,53 +41,57 @@ class ScreenPixels {
   std::array<uint32_t, 256> m_high{};
 };
 
-/// The picture last shown and the 5-5-5 pixels it was converted from. The
-/// converted picture is always exactly the conversion of `m_shown`, whichever
-/// surface was painted last, so reusing it can never show stale pixels.
+/// The picture last shown, converted for the screen. It is exactly the
+/// conversion of the surface whose changes it took last (the stamp says which
+/// hand-over that was); any other surface, or a hand-over it missed, makes it
+/// convert everything.
 class ScreenCopy {
  public:
-  const QImage& Update(const TDibSurface& surface) {
+  const QImage& Update(TDibSurface& surface) {
     const int32_t width = surface.Width();
     const int32_t rows = surface.AbsHeight();
-    const bool resized = m_image.width() != width || m_image.height() != rows;
-    if (resized) {
+    const disp::SurfaceChanges changes = surface.TakeChanges();
+    const bool current = changes.previous != 0 && changes.previous == m_stamp;
+    m_stamp = changes.stamp;
+    disp::PixelRect area = changes.area;
+    if (m_image.width() != width || m_image.height() != rows) {
       m_image = QImage(width, rows, QImage::Format_RGB32);
-      // Out of memory: show nothing this time rather than write through a null line.
-      if (m_image.isNull()) return m_image;
-      m_shown.assign(static_cast<size_t>(width) * static_cast<size_t>(rows), 0);
+      // Out of memory: show nothing this time, and convert all next time.
+      if (m_image.isNull()) {
+        m_stamp = 0;
+        return m_image;
+      }
+      area = {0, 0, width, rows};
+    } else if (!current) {
+      area = {0, 0, width, rows};
     }
-    for (int32_t row = 0; row < rows; ++row) {
-      const auto* pixels = reinterpret_cast<const uint16_t*>(surface.Bits() + static_cast<size_t>(row) * surface.Stride());
-      // Stored row 0 is the bottom line when the height is positive.
-      const int32_t line = surface.Height() > 0 ? rows - 1 - row : row;
-      UpdateRow(pixels, static_cast<size_t>(row) * static_cast<size_t>(width), line, static_cast<size_t>(width), resized);
-    }
+    Convert(surface, area);
     return m_image;
   }
 
  private:
-  void UpdateRow(const uint16_t* pixels, size_t shownAt, int32_t line, size_t width, bool all) {
-    uint16_t* shown = m_shown.data() + shownAt;
-    size_t first = 0;
-    size_t end = width;
-    if (!all) {
-      if (std::memcmp(pixels, shown, width * sizeof(uint16_t)) == 0) return;
-      while (pixels[first] == shown[first]) ++first;
-      while (pixels[end - 1] == shown[end - 1]) --end;
+  void Convert(const TDibSurface& surface, const disp::PixelRect& area) {
+    const int32_t rows = surface.AbsHeight();
+    const int32_t left = std::max(area.left, 0);
+    const int32_t right = std::min(area.right, surface.Width());
+    for (int32_t line = std::max(area.top, 0); line < std::min(area.bottom, rows); ++line) {
+      // Stored row 0 is the bottom line when the height is positive.
+      const int32_t row = surface.Height() > 0 ? rows - 1 - line : line;
+      const auto* pixels =
+          reinterpret_cast<const uint16_t*>(surface.Bits() + static_cast<size_t>(row) * surface.Stride());
+      auto* screen = reinterpret_cast<uint32_t*>(m_image.scanLine(line));
+      for (int32_t x = left; x < right; ++x) screen[x] = m_toScreen(pixels[x]);
     }
-    auto* screen = reinterpret_cast<uint32_t*>(m_image.scanLine(line));
-    for (size_t x = first; x < end; ++x) screen[x] = m_toScreen(pixels[x]);
-    std::memcpy(shown + first, pixels + first, (end - first) * sizeof(uint16_t));
   }
 
   ScreenPixels m_toScreen;
   QImage m_image;
-  std::vector<uint16_t> m_shown;
+  uint64_t m_stamp = 0;
 };
 
 }  // namespace
 
-void TDibSurface::PaintTo(QPainter& DC, int32_t X, int32_t Y) const {
+void TDibSurface::PaintTo(QPainter& DC, int32_t X, int32_t Y) {
   if (IsEmpty() || BitsPerPixel() != 16) return;
   // One copy per painting thread: painting a widget happens on the GUI thread,
   // painting into an image may happen on any.

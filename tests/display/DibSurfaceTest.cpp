@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <set>
@@ -31,6 +32,19 @@ std::set<Point> Marked(const TDibSurface& s) {
     for (int32_t col = 0; col < s.Width(); ++col)
       if (s.Pixel(row, col) != kWhitePixel) found.emplace(col, s.AbsHeight() - 1 - row);
   return found;
+}
+
+// The smallest rectangle holding the points.
+disp::PixelRect Box(const std::set<Point>& points) {
+  if (points.empty()) return {};
+  disp::PixelRect box{kI32Max, kI32Max, kI32Min, kI32Min};
+  for (const Point& p : points) {
+    box.left = std::min(box.left, p.first);
+    box.right = std::max(box.right, p.first + 1);
+    box.top = std::min(box.top, p.second);
+    box.bottom = std::max(box.bottom, p.second + 1);
+  }
+  return box;
 }
 
 std::set<Point> Line(Point from, Point to) {
@@ -99,9 +113,11 @@ TEST(DibSurface, FillCoversRowGaps) {
 TEST(DibSurface, PutPixelCountsRowsFromTheBottom) {
   TDibSurface s;
   MakeWhite(s, 6, 4);
+  s.TakeChanges();
   s.PutPixel(0, 0, kBlue);
   s.PutPixel(3, 5, kBlue);
   EXPECT_EQ(Marked(s), (std::set<Point>{{0, 3}, {5, 0}}));
+  EXPECT_EQ(s.Changed(), Box(Marked(s)));
 }
 
 TEST(DibSurface, DrawLineFollowsBresenhamInItsDirection) {
@@ -125,10 +141,44 @@ TEST(DibSurface, DrawLineFollowsBresenhamInItsDirection) {
   for (const auto& c : cases) {
     TDibSurface s;
     MakeWhite(s, 8, 6);
+    s.TakeChanges();
     s.DrawLine(c.from.first, c.from.second, c.to.first, c.to.second, kBlue);
-    EXPECT_EQ(Marked(s), c.pixels) << c.from.first << "," << c.from.second << " to " << c.to.first << ","
-                                   << c.to.second;
+    SCOPED_TRACE(testing::Message() << c.from.first << "," << c.from.second << " to " << c.to.first << ","
+                                    << c.to.second);
+    EXPECT_EQ(Marked(s), c.pixels);
+    EXPECT_EQ(s.Changed(), Box(c.pixels));
   }
+}
+
+TEST(DibSurface, ReportsChangesOnceUntilTakenWithStampsOfItsOwn) {
+  TDibSurface s;
+  int reports = 0;
+  s.OnChange = [&reports] { ++reports; };
+  s.Allocate(10, 8, 16);
+  EXPECT_EQ(reports, 1);
+  const disp::SurfaceChanges first = s.TakeChanges();
+  EXPECT_EQ(first.area, (disp::PixelRect{0, 0, 10, 8}));
+  EXPECT_EQ(first.previous, 0u);
+  EXPECT_TRUE(s.Changed().Empty());
+
+  s.PutPixel(1, 2, kBlue);
+  s.PutPixel(5, 6, kBlue);
+  EXPECT_EQ(reports, 2);
+  EXPECT_EQ(s.Changed(), (disp::PixelRect{2, 2, 7, 7}));
+  const disp::SurfaceChanges second = s.TakeChanges();
+  EXPECT_EQ(second.previous, first.stamp);
+  EXPECT_NE(second.stamp, first.stamp);
+
+  s.Fill(kWhite);
+  EXPECT_EQ(reports, 3);
+  EXPECT_EQ(s.Changed(), (disp::PixelRect{0, 0, 10, 8}));
+
+  TDibSurface topDown;
+  topDown.Allocate(10, -8, 16);
+  const uint64_t otherStamp = topDown.TakeChanges().stamp;
+  EXPECT_TRUE(otherStamp != first.stamp && otherStamp != second.stamp);
+  topDown.PutPixel(1, 2, kBlue);
+  EXPECT_EQ(topDown.Changed(), (disp::PixelRect{2, 1, 3, 2}));
 }
 
 TEST(DibSurface, FailedAllocateLeavesAnEmptySurface) {

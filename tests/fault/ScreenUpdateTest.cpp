@@ -27,7 +27,7 @@ QImage Expected(const TDibSurface& s) {
   return stored.mirrored(false, s.Height() > 0).convertToFormat(QImage::Format_RGB32);
 }
 
-QImage Painted(const TDibSurface& s) {
+QImage Painted(TDibSurface& s) {
   QImage screen(s.Width(), s.AbsHeight(), QImage::Format_RGB32);
   screen.fill(Qt::magenta);
   QPainter painter(&screen);
@@ -35,8 +35,8 @@ QImage Painted(const TDibSurface& s) {
   return screen;
 }
 
-/// Random pixels in random places: isolated marks, runs along a row, and
-/// pixels at both ends of rows (where a changed span starts and ends).
+/// Random pixels in random places: isolated marks, pixels at both ends of
+/// rows (the edges of a changed area), and lines reaching past the surface.
 void Scribble(TDibSurface& s, std::mt19937& random, int count) {
   std::uniform_int_distribution<int32_t> row(0, s.AbsHeight() - 1);
   std::uniform_int_distribution<int32_t> col(0, s.Width() - 1);
@@ -46,6 +46,7 @@ void Scribble(TDibSurface& s, std::mt19937& random, int count) {
     s.PutPixel(r, col(random), colour(random));
     s.PutPixel(r, 0, colour(random));
     s.PutPixel(r, s.Width() - 1, colour(random));
+    if (i % 8 == 0) s.DrawLine(col(random) - 5, row(random), col(random) + 5, row(random) - 5, colour(random));
   }
 }
 
