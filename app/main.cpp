@@ -93,11 +93,19 @@ void TfMain::WireEvents() {
   Wire(CheckBoxLog, &QCheckBox::toggled, &TfMain::CheckBoxLogClick);
   Wire(Timer2, &QTimer::timeout, &TfMain::Timer2Timer);
   Wire(Timer1, &QTimer::timeout, &TfMain::Timer1Timer);
-  serial->OnRxData = [this](TSerial* sender) { RunGuarded([this, sender] { serialRxData(sender); }); };
+  serial->OnRxData = [this](TSerial* sender) {
+    RunGuarded([this, sender] { serialRxData(sender); });
+    pScope->RepaintIfDue();
+  };
   serial->SetFailureObserver([this](int32_t code) { PortFailed(code); });
   ComboBoxPort->OnPopup = [this] { RunGuarded([this] { RelistPorts(); }); };
   Wire(m_returnWatch, &QTimer::timeout, &TfMain::WatchForReturn);
   pScope->OnPaint = [this](QPainter& painter) { RunGuarded([this, &painter] { FormPaint(painter); }); };
+  pScope->ChangedArea = [this] {
+    if (!Surface) return QRect();
+    const disp::PixelRect changed = Surface->Changed();
+    return QRect(changed.left, changed.top, changed.right - changed.left, changed.bottom - changed.top);
+  };
 }
 
 void TfMain::RunGuarded(const std::function<void()>& handler) {
@@ -152,6 +160,8 @@ void TfMain::closeEvent(QCloseEvent* event) {
 void TfMain::FormCreate() {
   Running = false;
   Surface = std::make_unique<TDibSurface>();
+  // Whatever draws on the surface, the screen follows within a repaint interval.
+  Surface->OnChange = [this] { pScope->RequestRepaint(); };
   QImage logo;
   if (logo.load(QStringLiteral("logo.bmp"))) iLogo->setPixmap(QPixmap::fromImage(logo));
   GridStepX = 50.0;

@@ -1,4 +1,5 @@
 // The scope screen: grid, labels, minimum size and the copy to the screen.
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QImage>
 #include <QLabel>
@@ -6,6 +7,7 @@
 
 #include "WindowFixture.h"
 #include "app/ScopePanel.h"
+#include "tests/support/Waiting.h"
 
 namespace {
 
@@ -75,6 +77,31 @@ TEST_F(WindowTest, PaintingShowsTheSurfaceOneToOneWithTheBottomRowAtTheBottom) {
   EXPECT_EQ(shown.pixel(471, 0) & 0xFFFFFF, 0xFF0000u);
   EXPECT_EQ(shown.pixel(10, 176) & 0xFFFFFF, 0u) << "the centre line";
   EXPECT_EQ(shown.pixel(1, 1) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST_F(WindowTest, EveryChangeReachesTheScreenWithoutMoreDataOrRequests) {
+  AddPorts({1});
+  auto& w = Create();
+  w.show();
+  w.FormShow();
+  // A paint takes in every change of the surface it shows.
+  const auto shown = [&w] { return w.Surface->Changed().Empty(); };
+  ASSERT_TRUE(support::RunEventsUntil(shown));
+
+  // One-shot capture: the call that ends the sweep draws its last marks and
+  // stops, with no repaint asked for and no data to follow.
+  w.cbContinuous->setChecked(false);
+  w.FrameClock = 4700;  // column 470 at the default X interval
+  for (int frame = 0; frame < 8; ++frame) Receive(w, Bytes({0xA5, 0x00, 0x05, 0x20, 0x04}));
+  ASSERT_FALSE(w.Running);
+  EXPECT_FALSE(shown());
+  EXPECT_TRUE(support::RunEventsUntil(shown)) << "the last marks never reached the screen";
+
+  // Start again without data: the cleared sweep must replace the old one.
+  w.bStartClick();
+  ASSERT_TRUE(w.Running);
+  EXPECT_FALSE(shown());
+  EXPECT_TRUE(support::RunEventsUntil(shown)) << "the new sweep never reached the screen";
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <chrono>
 #include <ostream>
@@ -131,6 +132,29 @@ TEST(RepaintRequests, BurstsAreMergedToDisplayRateAndTheLastIsPainted) {
   EXPECT_LE(paints, displayFrames);
   EXPECT_TRUE(support::RunEventsUntil([&] { return paints > paintsBeforeLastRequest; }))
       << "the last request never reached the screen";
+}
+
+TEST(RepaintRequests, ChangesASystemPaintTookInButDidNotShowFollowSoon) {
+  QWidget window;
+  window.resize(200, 100);
+  auto* panel = new app::ScopePanel(&window);
+  panel->setGeometry(0, 0, 200, 100);
+  // A surface whose changes every paint takes in, as the window's does.
+  QRect changed;
+  QRegion shown;
+  panel->ChangedArea = [&changed] { return changed; };
+  panel->OnPaint = [&](QPainter& painter) {
+    shown += painter.paintEngine()->systemClip();
+    changed = QRect();
+  };
+  window.show();
+  ASSERT_TRUE(support::RunEventsUntil([&] { return !shown.isEmpty(); })) << "the panel was never painted";
+
+  shown = QRegion();
+  changed = QRect(150, 10, 20, 30);
+  panel->repaint(0, 0, 50, 50);  // the system uncovers another part first
+  EXPECT_TRUE(support::RunEventsUntil([&] { return (QRegion(150, 10, 20, 30) - shown).isEmpty(); }))
+      << "a change the system's paint took in never reached the screen";
 }
 
 }  // namespace
