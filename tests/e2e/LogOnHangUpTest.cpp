@@ -13,6 +13,7 @@
 #include <map>
 #include <sstream>
 
+#include "WindowClick.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/DecodedFrames.h"
 #include "tests/support/Waiting.h"
@@ -39,25 +40,11 @@ fs::path LogIn(const fs::path& dir) {
   return {};
 }
 
-/// Clicks the "Timed log file" box of the program's window, found by its
-/// process id; the box sits 120 pixels from the left of the control strip,
-/// which lies 89 + 18 pixels above the window's bottom edge.
+/// Clicks the "Timed log file" box of the program's window: 128 pixels from
+/// the left, in the control strip that lies 89 + 18 pixels above the window's
+/// bottom edge.
 void ClickLogBox(const std::string& display, pid_t program) {
-  const std::vector<std::string> env = {"DISPLAY=:" + display};
-  ChildProcess search({XDOTOOL_BIN, "search", "--onlyvisible", "--pid", std::to_string(program)}, env);
-  const std::string window = search.ReadLine(5s);
-  if (window.empty()) return;
-  ChildProcess geometry({XDOTOOL_BIN, "getwindowgeometry", "--shell", window}, env);
-  std::map<std::string, int> value;
-  for (std::string line = geometry.ReadLine(5s); !line.empty(); line = geometry.ReadLine(1s)) {
-    const size_t equals = line.find('=');
-    if (equals != std::string::npos) value[line.substr(0, equals)] = std::atoi(line.c_str() + equals + 1);
-  }
-  const int x = value["X"] + 120 + 8;
-  const int y = value["Y"] + value["HEIGHT"] - 18 - 89 + 61 + 8;
-  ChildProcess click({XDOTOOL_BIN, "mousemove", std::to_string(x), std::to_string(y), "click", "1"}, env);
-  int status = 0;
-  click.WaitExit(5s, status);
+  e2e::ClickWindow(display, program, 120 + 8, 18 + 89 - 61 - 8);
 }
 
 TEST(LogOnHangUp, ClosesTheWindowWithTheLogCompleteToItsLastLine) {
