@@ -47,12 +47,11 @@ int main(int argc, char* argv[]) {
   }
 #ifndef _WIN32
   app::ProvideRuntimeDirectory();
-#endif
-
   // The scope repaints a few columns dozens of times a second. Through X
   // shared memory every repaint waits a round trip for the server to finish
   // with the previous one, which costs more than sending the few pixels.
   if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
+#endif
   QApplication application(argc, argv);
   // The log's time of day follows the user's time format.
   std::setlocale(LC_TIME, "");
