@@ -121,7 +121,7 @@ class TEventThread {
 // Threads: every operation and every event slot runs on the main thread. The
 // one exception is rxMessage mode, where the event thread reads the bytes
 // itself; the owner must not call ReadString or ReadChar then.
-class TSerial : private comm::ServedPort {
+class TSerial final : private comm::ServedPort {
  public:
   using TNotifyEvent = std::function<void(TSerial* Sender)>;
   using TRxMessageEvent = std::function<void(TSerial* Sender, const std::string& RxMessage)>;
