@@ -30,19 +30,10 @@ for binary in "$program" "$simulator" "$watcher" "$benchmarks"; do
 done
 program=$(realpath "$program")
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source scripts/background.sh
 
 echo "Benchmarks (details in $build/bench/benchmarks.log):"
 "$benchmarks" 2>"$build/bench/benchmarks.log" | sed 's/^/  /'
-
-source scripts/first-line.sh
 
 # CPU clock ticks (user + system) a process has used; the fields after the
 # command name, which is in parentheses, start with the state.

@@ -14,16 +14,8 @@ host=$(realpath "$1")
 output=$(realpath -m "$2")
 shift 2
 
-work=$(mktemp -d /tmp/dezidure-screen-XXXXXX)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-# shellcheck source=scripts/first-line.sh
-source "$(cd "$(dirname "$0")" && pwd)/first-line.sh"
+# shellcheck source=scripts/background.sh
+source "$(cd "$(dirname "$0")" && pwd)/background.sh"
 
 Xvfb -displayfd 9 -screen 0 800x700x24 -nolisten tcp 9>"$work/display" >/dev/null 2>&1 &
 pids+=($!)

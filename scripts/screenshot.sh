@@ -17,23 +17,12 @@ for tool in Xvfb import; do
   command -v "$tool" >/dev/null || { echo "screenshot: $tool is missing (apt-get install xvfb imagemagick)" >&2; exit 1; }
 done
 
-work=$(mktemp -d)
-pids=()
-# The program first, the display last, so the program closes as a user would close it.
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-    kill "${pids[i]}" 2>/dev/null || true
-    wait "${pids[i]}" 2>/dev/null || true
-  done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source scripts/background.sh
 
 Xvfb -displayfd 3 -screen 0 800x700x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
 "$simulator" --exit-on-hangup --channels 8 --seed 7 >"$work/port" 2>/dev/null &
 pids+=($!)
-source scripts/first-line.sh
 display=":$(first_line "$work/display")" || { echo "screenshot: Xvfb did not start" >&2; exit 1; }
 port=$(first_line "$work/port") || { echo "screenshot: the simulator did not start" >&2; exit 1; }
 # In the scratch directory, so nothing the program might write lands in the tree.
