@@ -22,5 +22,5 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DWERROR=ON -DSANITIZE=ON \
 cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan --output-on-failure --no-tests=error -j "$jobs"
 
-# The receive path under the fuzzer for one minute, with both sanitizers.
+# Both fuzz targets for one minute each, with both sanitizers.
 scripts/fuzz.sh 60
