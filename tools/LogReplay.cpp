@@ -116,7 +116,8 @@ bool LogReplay::ReadLine() {
     const auto* end = static_cast<const char*>(std::memchr(begin, '\n', available));
     const size_t take = end ? static_cast<size_t>(end - begin) : available;
     // A line longer than any log line is not kept whole: it can only be skipped.
-    if (m_line.size() + take > kMaxLogLineLength) {
+    // Its CR does not count, as ParseLogLine drops it before measuring.
+    if (m_line.size() + take > kMaxLogLineLength + 1) {
       m_overlong = true;
     } else {
       m_line.append(begin, take);

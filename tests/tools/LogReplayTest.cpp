@@ -72,14 +72,16 @@ TEST(LogReplay, SkipsAndCountsBadLinesAndAnUnfinishedLastLine) {
                                         << "not a log line\r\n"
                                         << std::string(100000, '7') << "\r\n"
                                         << "T, 1, 2, , 3\n"
+                                        << std::string(sim::kMaxLogLineLength - 8, 'T') << ", 1, 5, \r\n"
                                         << "T, 1, 4, ";
   sim::LogReplay replay;
   std::string error;
   ASSERT_TRUE(replay.Open(path, error)) << error;
   EXPECT_EQ(Describe(replay.Next()), "1 ");
   EXPECT_EQ(Describe(replay.Next()), "2 / 3");
+  EXPECT_EQ(Describe(replay.Next()), "5 ");  // the longest line, its CR LF as the log writes it
   EXPECT_FALSE(replay.Next());
-  EXPECT_EQ(replay.Lines(), 5u);
+  EXPECT_EQ(replay.Lines(), 6u);
   EXPECT_EQ(replay.Malformed(), 3u);
   EXPECT_EQ(replay.FirstMalformedLine(), 2u);
   EXPECT_FALSE(replay.ReadError());
