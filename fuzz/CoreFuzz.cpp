@@ -2,10 +2,13 @@
 // text, each held to properties that must hold for any input, not only to
 // surviving it.
 //
-// The whole input is one received byte stream, so a recorded board stream is
-// a meaningful seed as it stands. Every choice (chunk sizes, operands, time
-// texts) comes from the back of the input, each check reading it afresh.
+// The whole input is one received byte stream and also one log file, so a
+// recorded board stream and a log file are both meaningful seeds as they
+// stand. Every choice (chunk sizes, operands, time texts) comes from the back
+// of the input, each check reading it afresh.
 #include <fuzzer/FuzzedDataProvider.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -26,6 +29,7 @@
 #include "logging/CsvLog.h"
 #include "tools/FrameEncoding.h"
 #include "tools/FrameGenerator.h"
+#include "tools/LogReplay.h"
 
 namespace {
 
@@ -168,6 +172,106 @@ void CheckReencoding(std::string_view bytes, bool checkRefusals) {
   Require(frames == 1 && again == encoded.size(), "a re-encoded frame scans as one whole frame");
 }
 
+/// Time texts a log line may carry: the formats of several locales, none, and
+/// texts that look like the numbers around them.
+const char* const kTimeTexts[] = {"14:05:09", "2:05:09 PM", "",  "14.05.09", "\xe5\x8d\x88\xe5\xbe\x8c 2:05:09",
+                                  "1",        "255",        " ", ",",        ", ,"};
+
+/// Appends channel k's piece of a frame's log line, stamped `time`, in the
+/// order the window writes it, and the separator or line end after it.
+void AppendRecord(std::string& line, std::string_view time, size_t k, const sim::FrameValues& frame) {
+  logbook::AppendPiece(line, time, static_cast<int>(k + 1), frame.samples[k]);
+  if (!frame.temperatures.empty()) logbook::AppendTemperature(line, frame.temperatures[k]);
+  if (k + 1 < frame.samples.size()) {
+    logbook::AppendSeparator(line);
+  } else {
+    logbook::AppendLineEnd(line);
+  }
+}
+
+bool SameFrame(const std::optional<sim::FrameValues>& a, const sim::FrameValues& b) {
+  return a && a->samples == b.samples && a->temperatures == b.temperatures;
+}
+
+/// The log line of a frame reads back to the frame's fields, whatever time
+/// text each piece carries, as long as it holds no field separator.
+void CheckLogLineOf(const sim::FrameValues& frame, FuzzedDataProvider& choices) {
+  std::string line;
+  for (size_t k = 0; k < frame.samples.size(); ++k) {
+    std::string time =
+        choices.ConsumeBool() ? choices.ConsumeRandomLengthString(24) : choices.PickValueInArray(kTimeTexts);
+    if (time.find(", ") != std::string::npos) time = "14:05:09";
+    AppendRecord(line, time, k, frame);
+  }
+  Require(line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0, "a log line ends with CR LF");
+  line.pop_back();
+  Require(SameFrame(sim::ParseLogLine(line), frame), "a frame's log line reads back to its fields");
+}
+
+/// A line the reader accepts is one the log writes: rebuilt from the frame it
+/// gives and its own time texts, it comes out byte for byte.
+bool WrittenAsRead(std::string_view line, const sim::FrameValues& frame) {
+  std::string full(line);
+  if (full.empty() || full.back() != '\r') full.push_back('\r');
+  full.push_back('\n');
+  std::string written;
+  for (size_t k = 0; k < frame.samples.size(); ++k) {
+    const size_t end = full.find(", ", written.size());
+    if (end == std::string::npos) return false;
+    AppendRecord(written, std::string_view(full).substr(written.size(), end - written.size()), k, frame);
+    if (written.size() > full.size() || full.compare(0, written.size(), written) != 0) return false;
+  }
+  return written == full;
+}
+
+/// A file holding the input, read back by the log reader.
+class InputFile {
+ public:
+  InputFile() : m_fd(memfd_create("core_fuzz-log", 0)) { Require(m_fd >= 0, "a memory file can be created"); }
+
+  /// The path of a file holding exactly `bytes`.
+  std::string Hold(std::string_view bytes) {
+    Require(
+        ftruncate(m_fd, 0) == 0 && pwrite(m_fd, bytes.data(), bytes.size(), 0) == static_cast<ssize_t>(bytes.size()),
+        "the memory file takes the input");
+    return "/proc/self/fd/" + std::to_string(m_fd);
+  }
+
+ private:
+  int m_fd;
+};
+
+/// Every complete line of the input read on its own, and the whole input read
+/// as a log file: the reader hands out exactly the frames of the well-formed
+/// complete lines, each as the log writes it, and counts the rest.
+void CheckLogReading(std::string_view input) {
+  std::vector<sim::FrameValues> expected;
+  uint64_t lines = 0;
+  for (size_t at = 0; at < input.size(); ++lines) {
+    const size_t end = input.find('\n', at);
+    if (end == std::string_view::npos) {
+      ++lines;  // unfinished: counted, never read
+      break;
+    }
+    const std::string_view line = input.substr(at, end - at);
+    at = end + 1;
+    if (auto frame = sim::ParseLogLine(line)) {
+      Require(WrittenAsRead(line, *frame), "the reader accepts only lines the log writes");
+      expected.push_back(std::move(*frame));
+    }
+  }
+  static InputFile file;
+  sim::LogReplay replay;
+  std::string error;
+  Require(replay.Open(file.Hold(input), error), "the log file opens");
+  for (const sim::FrameValues& frame : expected) {
+    Require(SameFrame(replay.Next(), frame), "the reader hands out the frames of the well-formed lines");
+  }
+  Require(!replay.Next() && !replay.ReadError(), "the reader hands out nothing else");
+  Require(replay.Lines() == lines && replay.Malformed() == lines - expected.size(),
+          "the reader counts every line and every skipped one");
+}
+
 /// Any double, NaN, infinities and subnormals included.
 double AnyDouble(FuzzedDataProvider& choices) {
   const auto bits = choices.ConsumeIntegral<uint64_t>();
@@ -291,13 +395,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckChunkedScan(stream, whole, choices);
   }
   FilterCheck channels[acq::kMaxChannels];
+  FuzzedDataProvider times(data, size);
   for (size_t i = 0; i < whole.frames.size(); ++i) {
-    if (i < kMaxFramesChecked) CheckReencoding(whole.frames[i], i == 0);
     size_t consumed = 0;
     acq::ScanFrames(whole.frames[i], consumed, [&](const acq::FrameView& frame) {
       for (int k = 1; k <= frame.channelCount; ++k) channels[k - 1].Step(frame.Sample(k));
+      if (i < kMaxFramesChecked) CheckLogLineOf(Decode(frame), times);
     });
+    if (i < kMaxFramesChecked) CheckReencoding(whole.frames[i], i == 0);
   }
+  CheckLogReading(stream);
   FuzzedDataProvider choices(data, size);
   CheckTraceArithmetic(choices);
   FilterCheck extreme;
