@@ -116,10 +116,12 @@ void TfMain::PortLost() {
 }
 
 void TfMain::AwaitReturn(uint8_t port) {
-  m_awaited = AwaitedPort{port, m_ports.Device(port)};
-  m_ports.SetGone(port);
+  const bool comesBack = app::ComesBackUnderItsName(m_ports.Device(port));
+  m_ports.SetGone(port, comesBack);
   ShowPortTip();
   ShowNotice(app::NoticeSource::Port, app::Urgency::Problem, m_ports.GoneText(port));
+  if (!comesBack) return;
+  m_awaited = AwaitedPort{port, m_ports.Device(port)};
   m_returnWatch->start();
 }
 

@@ -5,9 +5,13 @@
 namespace app {
 namespace {
 
-constexpr const char* kGoneReason = "gone, waiting for it to return";
+constexpr const char* kAwaitedReason = "gone, waiting for it to return";
+constexpr const char* kNotAwaitedReason =
+    "gone; a pseudo-terminal is not awaited, its number passes to the next terminal opened";
 
 }  // namespace
+
+bool ComesBackUnderItsName(const std::string& device) { return device.rfind("/dev/pts/", 0) != 0; }
 
 PortReport::Status& PortReport::At(int port) {
   if (port < 1 || port > kPorts) throw std::out_of_range("port number " + std::to_string(port));
@@ -33,10 +37,10 @@ bool PortReport::SetFailed(int port, const std::string& device, const std::strin
   return news;
 }
 
-void PortReport::SetGone(int port) {
+void PortReport::SetGone(int port, bool awaited) {
   Status& status = At(port);
   status.condition = PortCondition::Gone;
-  status.reason = kGoneReason;
+  status.reason = awaited ? kAwaitedReason : kNotAwaitedReason;
 }
 
 const std::string& PortReport::Device(int port) const { return At(port).device; }
@@ -81,7 +85,7 @@ std::string PortReport::ReconnectedText(int port) const {
 
 std::string PortReport::FailureText(int port) const { return Title(port) + ": " + At(port).reason; }
 
-std::string PortReport::GoneText(int port) const { return Title(port) + ": " + kGoneReason; }
+std::string PortReport::GoneText(int port) const { return FailureText(port); }
 
 std::string PortReport::UnopenedText() const {
   bool anyDevice = false;

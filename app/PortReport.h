@@ -12,13 +12,20 @@ enum class PortCondition : uint8_t {
   Available,  ///< its device opens
   Open,       ///< it is the open port
   Failed,     ///< its device did not open, for a known reason
-  Gone,       ///< it was open and its device went away; it may come back
+  Gone,       ///< it was open and its device went away
 };
 
 /// What the window knows of the port numbers it lists, COM1 to COM8, and the
 /// texts it shows the user about them: in the port list's tooltip, the status
 /// bar and on standard error. A port is named with its device, as in
 /// "COM1 (/dev/ttyUSB0)".
+/// Whether a device that went away can come back under the same path as the
+/// same device. A pseudo-terminal named directly (/dev/pts/N) cannot: its
+/// number goes to the next terminal anyone opens, and opening that would take
+/// someone's shell input. A link to one, as a simulator or socat makes, is
+/// removed and made again with its program, so it can.
+bool ComesBackUnderItsName(const std::string& device);
+
 class PortReport {
  public:
   static constexpr int kPorts = 8;
@@ -29,7 +36,8 @@ class PortReport {
   /// Returns true when this is news: the port was not failing, or failed
   /// for another reason.
   bool SetFailed(int port, const std::string& device, const std::string& reason);
-  void SetGone(int port);
+  /// `awaited`: whether the window waits for the device to come back.
+  void SetGone(int port, bool awaited);
 
   /// The device the port named when last seen; empty when none.
   const std::string& Device(int port) const;
@@ -45,7 +53,8 @@ class PortReport {
   std::string ReconnectedText(int port) const;
   /// "COM1 (/dev/ttyUSB0): <reason>" for a failed port.
   std::string FailureText(int port) const;
-  /// "COM1 (/dev/pts/3): gone, waiting for it to return".
+  /// "COM1 (/dev/ttyUSB0): gone, waiting for it to return", or for a device
+  /// that is not awaited, why not.
   std::string GoneText(int port) const;
   /// Why no port is open after a listing: the first failure ("COM1
   /// (/dev/ttyS0): permission denied: ..."), else "no serial port found" when

@@ -215,7 +215,8 @@ class TfMain : public QWidget {
   void ShowPortTip();
   void PortFailed(int32_t code);
   void PortLost();
-  /// Marks `port` gone and looks for its device until it returns.
+  /// Marks `port` gone and, when its device can come back under its name,
+  /// looks for it until it returns.
   void AwaitReturn(uint8_t port);
   void WatchForReturn();
   void EndPortWait();

@@ -17,7 +17,7 @@ TEST(PortReport, TheTipListsEveryPortAndFailuresAreNewsOnlyWhenTheyChange) {
             "COM8: no device");
   EXPECT_EQ(report.UnopenedText(), "COM4 (/dev/ttyS0): in use by another program");
 
-  report.SetGone(1);
+  report.SetGone(1, true);
   EXPECT_EQ(report.Device(1), "/dev/ttyUSB0") << "a lost port keeps its device";
   EXPECT_EQ(report.Tip().substr(0, 55), "COM1: /dev/ttyUSB0, gone, waiting for it to return\nCOM2");
   report.SetOpen(1, "/dev/ttyUSB0", 9600);
@@ -25,7 +25,24 @@ TEST(PortReport, TheTipListsEveryPortAndFailuresAreNewsOnlyWhenTheyChange) {
 
   app::PortReport empty;
   EXPECT_EQ(empty.UnopenedText(), "no serial port found");
-  EXPECT_THROW(empty.SetGone(9), std::out_of_range);
+  EXPECT_THROW(empty.SetGone(9, true), std::out_of_range);
+}
+
+TEST(PortReport, OnlyDevicesThatCanReturnUnderTheirNameAreAwaited) {
+  const struct {
+    const char* device;
+    bool comesBack;
+  } cases[] = {
+      {"/dev/ttyUSB0", true}, {"/dev/serial/by-id/usb-FTDI-if00", true}, {"/tmp/board", true}, {R"(\\.\COM12)", true},
+      {"/dev/pts/3", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(app::ComesBackUnderItsName(c.device), c.comesBack) << c.device;
+
+  app::PortReport report;
+  report.SetOpen(2, "/dev/pts/3", 115200);
+  report.SetGone(2, false);
+  EXPECT_EQ(report.GoneText(2),
+            "COM2 (/dev/pts/3): gone; a pseudo-terminal is not awaited, its number passes to the next terminal opened");
 }
 
 }  // namespace

@@ -58,6 +58,10 @@ TEST(DeviceLoss, HangUpMidStreamNeitherCrashesNorSpinsAndAnotherPortCarriesOn) {
   const double cpuSeconds = support::ProcessCpuSeconds() - cpuBefore;
   EXPECT_LT(cpuSeconds, 0.02 * 5) << "the dead port keeps a core busy";
   EXPECT_FALSE(w.serial->Active()) << "the dead port is closed";
+  // Its pseudo-terminal's number goes to whichever terminal opens next: not awaited.
+  EXPECT_EQ(rig.Notice(),
+            "COM1 (" + first.Path() +
+                "): gone; a pseudo-terminal is not awaited, its number passes to the next terminal opened");
 
   rig.PickPort(2);
   ASSERT_TRUE(w.serial->Active()) << "COM2 did not open after COM1 died";
