@@ -13,6 +13,7 @@
 #include <map>
 #include <sstream>
 
+#include "VirtualDisplay.h"
 #include "WindowClick.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/DecodedFrames.h"
@@ -53,11 +54,11 @@ TEST(LogOnHangUp, ClosesTheWindowWithTheLogCompleteToItsLastLine) {
   fs::create_directories(work);
   const fs::path recording = work / "sent.bin";
 
-  ChildProcess xvfb({XVFB_BIN, "-displayfd", "1", "-screen", "0", "800x700x24", "-nolisten", "tcp"});
-  const std::string display = xvfb.ReadLine(10s);
+  const e2e::VirtualDisplay xvfb;
+  const std::string& display = xvfb.Number();
   ASSERT_FALSE(display.empty()) << "Xvfb did not start";
   ChildProcess board({SIM_BIN, "--exit-on-hangup", "--channels", "8", "--record", recording.string()});
-  const std::string port = board.ReadLine(5s);
+  const std::string port = board.ReadLine(support::kPatience);
   ASSERT_FALSE(port.empty()) << "the simulator did not report its port";
   ChildProcess program({DEZIDURE_BIN}, {"DISPLAY=:" + display, "DEZIDURE_COM1=" + port, "QT_QPA_PLATFORM=xcb"},
                        work.string());

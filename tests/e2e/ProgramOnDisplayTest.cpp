@@ -23,6 +23,7 @@
 #include <thread>
 
 #include "ScreenReading.h"
+#include "VirtualDisplay.h"
 #include "WindowClick.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Waiting.h"
@@ -44,9 +45,8 @@ class ProgramOnDisplay : public testing::Test {
   void SetUp() override {
     work = std::filesystem::temp_directory_path() / ("dezidure-e2e-" + std::to_string(getpid()));
     std::filesystem::create_directories(work);
-    xvfb = std::make_unique<support::ChildProcess>(
-        std::vector<std::string>{XVFB_BIN, "-displayfd", "1", "-screen", "0", "800x700x24", "-nolisten", "tcp"});
-    display = xvfb->ReadLine(support::kPatience);
+    xvfb = std::make_unique<e2e::VirtualDisplay>();
+    display = xvfb->Number();
     ASSERT_FALSE(display.empty()) << "Xvfb did not start";
     board = std::make_unique<support::ChildProcess>(std::vector<std::string>{
         ProgramPath("DEZIDURE_TEST_SIMULATOR", SIM_BIN), "--exit-on-hangup", "--channels", "8", "--seed", "7"});
@@ -87,7 +87,8 @@ class ProgramOnDisplay : public testing::Test {
 
   std::filesystem::path work;
   std::string display;
-  std::unique_ptr<support::ChildProcess> xvfb, board, program;
+  std::unique_ptr<e2e::VirtualDisplay> xvfb;
+  std::unique_ptr<support::ChildProcess> board, program;
 };
 
 TEST_F(ProgramOnDisplay, ShowsChannelOneTracesAndClosesCleanly) {
