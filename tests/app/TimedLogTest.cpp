@@ -8,13 +8,13 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "WindowFixture.h"
 #include "app/StatusPanelBar.h"
 #include "logging/CsvLog.h"
 #include "logging/LogFilePlatform.h"
 #include "logging/LogNotices.h"
+#include "tests/support/FileText.h"
 #include "tests/support/Waiting.h"
 #include "tools/FrameGenerator.h"
 #include "tools/LogReplay.h"
@@ -42,12 +42,6 @@ class TimedLogTest : public WindowInScratchDirectoryTest {
     logbook::TimeOfDayText text;
     return text.Text(Now());
   }
-  static std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-  }
 };
 
 TEST_F(TimedLogTest, WritesOneLinePerFrameNamedAfterTheStartTime) {
@@ -61,11 +55,11 @@ TEST_F(TimedLogTest, WritesOneLinePerFrameNamedAfterTheStartTime) {
   const std::string t = TimeText();
   const std::string lines = t + ", 1, 8190, , " + t + ", 2, 8201, , " + t + ", 3, 65535, \r\n" + t +
                             ", 1, 8190, , 25, " + t + ", 2, 8201, , 255\r\n";
-  EXPECT_TRUE(support::RunEventsUntil([&] { return Slurp(ExpectedName()) == lines; }))
+  EXPECT_TRUE(support::RunEventsUntil([&] { return support::FileText(ExpectedName()) == lines; }))
       << "the lines reach the file soon, without waiting for the log to close";
   w.CheckBoxLog->setChecked(false);
   EXPECT_TRUE(w.Timer1->isActive()) << "the time limit keeps running after a stop";
-  EXPECT_EQ(Slurp(ExpectedName()), lines);
+  EXPECT_EQ(support::FileText(ExpectedName()), lines);
   EXPECT_TRUE(Prompts().boxes.empty());
   EXPECT_EQ(Prompts().beeps, 0);
 }
@@ -82,7 +76,7 @@ TEST_F(TimedLogTest, ANewStartTruncatesAndRestartsCountAndCountdown) {
   EXPECT_EQ(w.Timer1->interval(), 60000);
   EXPECT_GT(w.Timer1->remainingTime(), 30000) << "a fresh 60-second countdown";
   w.CheckBoxLog->setChecked(false);
-  EXPECT_EQ(Slurp(ExpectedName()), "") << "the second start in the same second truncates";
+  EXPECT_EQ(support::FileText(ExpectedName()), "") << "the second start in the same second truncates";
 }
 
 TEST_F(TimedLogTest, TheTimeLimitEndsTheLogAndResetsTheCount) {
@@ -94,7 +88,7 @@ TEST_F(TimedLogTest, TheTimeLimitEndsTheLogAndResetsTheCount) {
   EXPECT_EQ(w.LogSampleCount, 0);
   Receive(w, Bytes({0xA5, 0x00, 0x05, 0x00, 0x02}));
   EXPECT_EQ(w.LogSampleCount, 0);
-  EXPECT_EQ(Slurp(ExpectedName()), TimeText() + ", 1, 1, \r\n");
+  EXPECT_EQ(support::FileText(ExpectedName()), TimeText() + ", 1, 1, \r\n");
 }
 
 TEST_F(TimedLogTest, ClosingTheWindowClosesARunningLogComplete) {
@@ -102,7 +96,7 @@ TEST_F(TimedLogTest, ClosingTheWindowClosesARunningLogComplete) {
   w.CheckBoxLog->setChecked(true);
   Receive(w, Bytes({0xA5, 0x00, 0x05, 0x00, 0x07}));
   w.close();
-  EXPECT_EQ(Slurp(ExpectedName()), TimeText() + ", 1, 7, \r\n");
+  EXPECT_EQ(support::FileText(ExpectedName()), TimeText() + ", 1, 7, \r\n");
   EXPECT_EQ(Prompts().beeps, 1);
   EXPECT_FALSE(w.serial->Active());
 }
@@ -147,7 +141,7 @@ TEST_F(TimedLogTest, ALogThatCannotBeCreatedSaysWhy) {
     EXPECT_EQ(w.CheckBoxLog->toolTip(), told);
     Receive(w, Bytes({0xA5, 0x00, 0x05, 0x00, 0x01}));
     EXPECT_EQ(w.LogSampleCount, 0);
-    EXPECT_EQ(Slurp("target.txt"), "precious\n");
+    EXPECT_EQ(support::FileText("target.txt"), "precious\n");
     DestroyWindow();
     fs::remove_all(ExpectedName());
   }
@@ -177,7 +171,7 @@ TEST_F(TimedLogTest, AWriteThatFailsMidLineLeavesTheCompleteLinesAndSaysWhy) {
   Receive(w, frames);
   ASSERT_NE(lines[kRoom - 1], '\n') << "the disk must fill inside a line";
   const std::string kept = lines.substr(0, lines.rfind('\n', kRoom - 1) + 1);
-  EXPECT_EQ(Slurp(ExpectedName()), kept);
+  EXPECT_EQ(support::FileText(ExpectedName()), kept);
 
   EXPECT_FALSE(w.CheckBoxLog->isChecked());
   EXPECT_EQ(Prompts().beeps, 1);
@@ -197,7 +191,7 @@ TEST_F(TimedLogTest, AReplayedLogLogsTheSameLinesAgain) {
     w.CheckBoxLog->setChecked(true);
     Receive(w, bytes);
     w.CheckBoxLog->setChecked(false);
-    return Slurp(ExpectedName());
+    return support::FileText(ExpectedName());
   };
   for (const sim::BoardConfig board : {sim::BoardConfig{8, true, 3}, sim::BoardConfig{1, false, 4}}) {
     SCOPED_TRACE(board.channels);

@@ -8,10 +8,9 @@
 #include <QCheckBox>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "app/main.h"
+#include "tests/support/FileText.h"
 #include "tests/support/PtyRig.h"
 #include "tools/FrameGenerator.h"
 
@@ -64,10 +63,7 @@ TEST(LivePath, WhatIsDrawnAndLoggedMatchesTheFramesSent) {
   }
   EXPECT_GT(checked, kFrames / 2);
 
-  std::ifstream log(fs::directory_iterator(rig.logs.Path())->path(), std::ios::binary);
-  std::stringstream content;
-  content << log.rdbuf();
-  const std::string text = content.str();
+  const std::string text = support::FileText(fs::directory_iterator(rig.logs.Path())->path());
   size_t lineStart = 0;
   size_t line = 0;
   while (lineStart < text.size()) {

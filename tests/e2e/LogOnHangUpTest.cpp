@@ -9,7 +9,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -17,6 +16,7 @@
 #include "WindowClick.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/DecodedFrames.h"
+#include "tests/support/FileText.h"
 #include "tests/support/Waiting.h"
 #include "tools/LogReplay.h"
 
@@ -25,13 +25,6 @@ namespace {
 using namespace std::chrono_literals;
 using support::ChildProcess;
 namespace fs = std::filesystem;
-
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
 
 /// The log file in `dir`, or an empty path while there is none.
 fs::path LogIn(const fs::path& dir) {
@@ -73,7 +66,7 @@ TEST(LogOnHangUp, ClosesTheWindowWithTheLogCompleteToItsLastLine) {
       << "the log did not start";
   const fs::path log = LogIn(work);
   // Lines reach the file while the log runs, not only when it closes.
-  EXPECT_TRUE(support::WaitUntil([&] { return Slurp(log).size() >= 100 * 200; }));
+  EXPECT_TRUE(support::WaitUntil([&] { return support::FileText(log).size() >= 100 * 200; }));
 
   int status = -1;
   ASSERT_TRUE(program.Stop(SIGHUP, 10s, status)) << "the program did not close";
@@ -82,10 +75,10 @@ TEST(LogOnHangUp, ClosesTheWindowWithTheLogCompleteToItsLastLine) {
 
   // Every line is whole and records, in order, frames the board sent one
   // after the other.
-  const std::string text = Slurp(log);
+  const std::string text = support::FileText(log);
   ASSERT_GE(text.size(), 2u);
   EXPECT_EQ(text.substr(text.size() - 2), "\r\n") << "the log ends inside a line";
-  const auto sent = support::DecodeFrames(Slurp(recording));
+  const auto sent = support::DecodeFrames(support::FileText(recording));
   std::vector<support::DecodedFrame> logged;
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) {

@@ -3,10 +3,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <fstream>
-#include <iterator>
 
 #include "logging/LogWriter.h"
+#include "tests/support/FileText.h"
 
 namespace {
 
@@ -14,10 +13,7 @@ class LogWriterTest : public ::testing::Test {
  protected:
   void TearDown() override { unlink(m_path.c_str()); }
 
-  std::string ReadFile() const {
-    std::ifstream in(m_path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  std::string ReadFile() const { return support::FileText(m_path); }
 
   // The process id keeps tests that run in parallel apart.
   const std::string m_path = ::testing::TempDir() + "log-" + std::to_string(getpid()) + ".csv";

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <fstream>
 #include <future>
-#include <iterator>
 
+#include "tests/support/FileText.h"
 #include "tools/BoardOutput.h"
 #include "tools/FrameEncoding.h"
 #include "tools/FrameGenerator.h"
@@ -149,8 +149,7 @@ TEST_F(SimulatorRun, ReaderReceivesExactlyTheGeneratedStream) {
     EXPECT_EQ(simulator.BytesSent(), expected.size());
     EXPECT_EQ(simulator.BytesDropped(), 0u);
     EXPECT_TRUE(received == expected) << received.size() << " of " << expected.size() << " bytes";
-    std::ifstream record(m_record, std::ios::binary);
-    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(record), {}) == expected) << "the record file";
+    EXPECT_TRUE(support::FileText(m_record) == expected) << "the record file";
   }
 }
 
