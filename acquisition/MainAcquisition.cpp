@@ -85,17 +85,14 @@ void TfMain::ProcessFrame(const acq::FrameView& frame) {
       m_prompts->MessageBeep();
     }
     app::CountUp(SampleCount);
-    LogSampleStart(k, Sample);
+    LogRecord(frame, k);
     if (frame.hasTemperature) {
-      const uint8_t temperature = frame.Temperature(k);
       try {
-        ShowTemperature(k, temperature);
+        ShowTemperature(k, frame.Temperature(k));
       } catch (...) {
         m_prompts->MessageBeep();
       }
-      LogTemperature(temperature);
     }
-    LogSampleEnd(k == frame.channelCount);
   }
 }
 

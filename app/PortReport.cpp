@@ -13,6 +13,8 @@ constexpr const char* kNotAwaitedReason =
 
 bool ComesBackUnderItsName(const std::string& device) { return device.rfind("/dev/pts/", 0) != 0; }
 
+std::string GoneReason(bool awaited) { return awaited ? kAwaitedReason : kNotAwaitedReason; }
+
 PortReport::Status& PortReport::At(int port) {
   if (port < 1 || port > kPorts) throw std::out_of_range("port number " + std::to_string(port));
   return m_ports[static_cast<size_t>(port - 1)];
@@ -40,7 +42,7 @@ bool PortReport::SetFailed(int port, const std::string& device, const std::strin
 void PortReport::SetGone(int port, bool awaited) {
   Status& status = At(port);
   status.condition = PortCondition::Gone;
-  status.reason = awaited ? kAwaitedReason : kNotAwaitedReason;
+  status.reason = GoneReason(awaited);
 }
 
 const std::string& PortReport::Device(int port) const { return At(port).device; }

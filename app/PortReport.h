@@ -26,6 +26,10 @@ enum class PortCondition : uint8_t {
 /// removed and made again with its program, so it can.
 bool ComesBackUnderItsName(const std::string& device);
 
+/// How a device that went away stands: "gone, waiting for it to return", or
+/// for one that is not awaited (see ComesBackUnderItsName) why not.
+std::string GoneReason(bool awaited);
+
 class PortReport {
  public:
   static constexpr int kPorts = 8;

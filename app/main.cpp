@@ -18,6 +18,7 @@
 #include "app/SpinEdit.h"
 #include "app/StatusPanelBar.h"
 #include "display/ScopeGeometry.h"
+#include "serial/CommSettings.h"
 
 namespace {
 
@@ -29,11 +30,12 @@ std::string Std(const QString& text) { return text.toStdString(); }
 std::unique_ptr<TSerial> MakeWindowSerial(TfMainDeps& deps) {
   auto platform = deps.serialPlatform ? std::move(deps.serialPlatform) : comm::MakeSystemSerialPlatform();
   auto serial = std::make_unique<TSerial>(std::move(platform));
-  serial->SetBaudrate(115200);
-  serial->SetDataBits(d8bit);
-  serial->SetRxQueueSize(256);
-  serial->SetTxQueueSize(10);
-  serial->SetCheckParity(false);
+  const comm::LineSettings board = comm::BoardLineSettings();
+  serial->SetBaudrate(board.baudrate);
+  serial->SetDataBits(board.dataBits);
+  serial->SetRxQueueSize(board.rxQueueSize);
+  serial->SetTxQueueSize(comm::kBoardTxQueueSize);
+  serial->SetCheckParity(board.checkParity);
   serial->SetNotifyErrors(neNone);
   serial->SetWaitOnTxFull(true);
   return serial;
@@ -44,7 +46,8 @@ std::unique_ptr<TSerial> MakeWindowSerial(TfMainDeps& deps) {
 TfMain::TfMain(TfMainDeps deps)
     : LogFile(std::move(deps.logWrite)),
       m_prompts(deps.prompts ? std::move(deps.prompts) : app::MakeDesktopPrompts()),
-      m_clock(deps.clock ? std::move(deps.clock) : [] { return std::time(nullptr); }) {
+      m_clock(deps.clock ? std::move(deps.clock) : [] { return std::time(nullptr); }),
+      m_timeText(m_clock) {
   BuildLayout();
   m_returnWatch = new QTimer(this);
   // Looking for a lost device once a second costs next to nothing and

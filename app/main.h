@@ -230,9 +230,9 @@ class TfMain : public QWidget {
   /// Shows the running log's file and time left; returns that text.
   std::string ShowLogCountdown();
   void FlushLog();
-  void LogSampleStart(int32_t Channel, int64_t Sample);
-  void LogTemperature(uint8_t Temperature);
-  void LogSampleEnd(bool lastRecord);
+  /// Adds channel `Channel`'s part to the frame's log line while the box is
+  /// ticked, and writes the line after the frame's last channel.
+  void LogRecord(const acq::FrameView& frame, int32_t Channel);
 
   static constexpr int kNoticePanel = 9;  ///< the status bar's last panel
 

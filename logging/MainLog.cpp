@@ -10,6 +10,7 @@
 
 #include "app/Conversions.h"
 #include "app/main.h"
+#include "logging/FrameLine.h"
 #include "logging/LogFilePlatform.h"
 #include "logging/LogNotices.h"
 
@@ -113,26 +114,15 @@ void TfMain::Timer1Timer() {
   LogFile.Close();
 }
 
-void TfMain::LogSampleStart(int32_t Channel, int64_t Sample) {
+void TfMain::LogRecord(const acq::FrameView& frame, int32_t Channel) {
   if (m_logTicked) {
     app::CountUp(LogSampleCount);
     LogActive = true;
   }
   if (!LogActive) return;
-  logbook::AppendPiece(m_logLine, m_timeText.Text(m_clock()), Channel, static_cast<uint16_t>(Sample));
-}
-
-void TfMain::LogTemperature(uint8_t Temperature) {
-  if (LogActive) logbook::AppendTemperature(m_logLine, Temperature);
-}
-
-void TfMain::LogSampleEnd(bool lastRecord) {
-  if (!LogActive) return;
-  if (!lastRecord) {
-    logbook::AppendSeparator(m_logLine);
-    return;
-  }
-  logbook::AppendLineEnd(m_logLine);
+  // The recorder writes its lines with the same call, so both logs hold the same bytes.
+  logbook::AppendRecord(m_logLine, frame, Channel, m_timeText.Now());
+  if (Channel < frame.channelCount) return;
   LogActive = false;
   const bool written = LogFile.Write(m_logLine);
   m_logLine.clear();

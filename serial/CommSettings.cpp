@@ -37,6 +37,18 @@ uint32_t HandshakeFlags(eFlowControl mode) {
 
 }  // namespace
 
+LineSettings BoardLineSettings() {
+  LineSettings settings;
+  settings.baudrate = 115200;
+  settings.parity = paNone;
+  settings.dataBits = d8bit;
+  settings.stopBits = st1bit;
+  settings.flowMode = fcNone;
+  settings.checkParity = false;
+  settings.rxQueueSize = 256;
+  return settings;
+}
+
 Dcb BuildDcb(const LineSettings& settings) {
   Dcb dcb;
   dcb.BaudRate = static_cast<uint32_t>(settings.baudrate);

@@ -19,6 +19,15 @@ struct LineSettings {
   uint16_t rxQueueSize = 1024;  ///< bytes; sets the XON/XOFF limits
 };
 
+/// The line the sensor board speaks and the window opens its ports with:
+/// 115200 baud, 8 data bits, no parity, one stop bit, no handshake, no
+/// parity check, a receive queue of 256 bytes. Every program of the family
+/// opens the board with these settings, a baud rate given by the user aside.
+LineSettings BoardLineSettings();
+
+/// The transmit queue the window asks for; nothing is ever sent to the board.
+constexpr uint16_t kBoardTxQueueSize = 10;
+
 /// The device-control record for `settings`: binary mode; parity checking
 /// when asked; the handshake of the flow mode (RTS/CTS, DTR/DSR or XON/XOFF,
 /// else none); both XON/XOFF limits at a third of the receive queue, rounded
