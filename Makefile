@@ -18,10 +18,11 @@ deps:
 test-deps:
 	@scripts/install-deps.sh test
 
-# The program and the simulator, nothing else (build/app/dezidure, build/tools/dezidure-sim).
+# The program, the recorder and the simulator, nothing else (build/app/dezidure,
+# build/recorder/dezidure-record, build/tools/dezidure-sim).
 build: deps
 	$(CONFIGURE)
-	cmake --build build -j $(JOBS) --target dezidure dezidure-sim
+	cmake --build build -j $(JOBS) --target dezidure dezidure-record dezidure-sim
 
 run: build
 	scripts/run.sh $(RUN_ARGS)

@@ -14,6 +14,8 @@
 #include "logging/CsvLog.h"
 #include "logging/LogFilePlatform.h"
 #include "logging/LogNotices.h"
+#include "recorder/Recorder.h"
+#include "tests/support/BoardFrames.h"
 #include "tests/support/FileText.h"
 #include "tests/support/Waiting.h"
 #include "tools/FrameGenerator.h"
@@ -211,6 +213,29 @@ TEST_F(TimedLogTest, AReplayedLogLogsTheSameLinesAgain) {
     EXPECT_TRUE(replayed == sent) << "the frames' bytes as the board sent them";
     EXPECT_EQ(logged(replayed), first);
   }
+}
+
+// The recorder writes its lines with the window's own code: the same frames
+// at the same time give the same file, byte for byte.
+TEST_F(TimedLogTest, TheRecorderWritesTheWindowsLinesForTheSameFrames) {
+  const std::string stream = Bytes({0x00, 0xA5, 0x01}) + support::BoardFrames(300) +
+                             support::BoardFrames(50, 3, false, 2) + support::BoardFrames(20, 1, true, 3);
+  auto& w = OpenWithLogEnabled();
+  w.CheckBoxLog->setChecked(true);
+  Receive(w, stream);
+  w.CheckBoxLog->setChecked(false);
+
+  auto port = std::make_shared<support::FakeSerialState>();
+  port->AddPort(1);
+  port->Feed(stream);
+  fs::create_directory("recorder");
+  rec::RecorderDeps deps{std::make_unique<support::FakeSerialPlatform>(port), [this] { return Now(); }, {}, {}, {}, {}};
+  rec::Recorder recorder({"COM1", 115200, "recorder", {}, {}}, std::move(deps));
+  ASSERT_TRUE(recorder.Start() && recorder.Step() && recorder.Finish()) << recorder.Failure();
+  EXPECT_EQ(recorder.FilePath(), "recorder/" + ExpectedName()) << "named as the window names its log";
+  const std::string windowLog = support::FileText(ExpectedName());
+  EXPECT_EQ(std::count(windowLog.begin(), windowLog.end(), '\n'), 370);
+  EXPECT_TRUE(support::FileText(recorder.FilePath()) == windowLog);
 }
 
 }  // namespace

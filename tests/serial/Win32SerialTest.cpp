@@ -7,8 +7,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <future>
 #include <set>
 #include <string>
@@ -17,6 +15,7 @@
 #include "serial/Serial5.h"
 #include "serial/SerialWin32.h"
 #include "tests/support/BoardFrames.h"
+#include "tests/support/LineFeeder.h"
 #include "tests/support/ManualPoster.h"
 #include "tests/support/ProcessUsage.h"
 
@@ -30,29 +29,14 @@ constexpr uint32_t kAllEvents = 0x17D;
 class Win32Serial : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* dir = std::getenv("DEZIDURE_FEEDER_DIR");
-    if (dir == nullptr || *dir == '\0') {
+    if (support::LineFeeder::Directory().empty()) {
       GTEST_SKIP() << "needs the line feeder that scripts/windows-test.sh starts";
     }
-    m_dir = dir;
     ASSERT_NO_FATAL_FAILURE(Command("reopen"));
     ASSERT_NO_FATAL_FAILURE(Command("lines 0"));
   }
 
-  // Runs one feeder command and waits until it has been carried out. Each
-  // command carries a number, and the feeder's acknowledgement repeats it.
-  void Command(const std::string& text) {
-    const std::string line = std::to_string(++m_commands) + " " + text;
-    std::ofstream(m_dir + "/command.new") << line << '\n';
-    ASSERT_TRUE(::MoveFileExA((m_dir + "/command.new").c_str(), (m_dir + "/command").c_str(),
-                              MOVEFILE_REPLACE_EXISTING))
-        << "error " << ::GetLastError();
-    const auto deadline = Clock::now() + 20s;
-    for (std::string done; done != line; std::getline(std::ifstream(m_dir + "/done"), done)) {
-      ASSERT_LT(Clock::now(), deadline) << "the feeder did not carry out '" << text << "'";
-      std::this_thread::sleep_for(2ms);
-    }
-  }
+  void Command(const std::string& text) { ASSERT_TRUE(m_feeder.Run(text)) << "the feeder did not carry out '" << text << "'"; }
 
   // TSerial on COM1 at 115200 baud, 8 data bits, a 256-byte queue, errors by event.
   void Open() {
@@ -66,8 +50,7 @@ class Win32Serial : public ::testing::Test {
     ASSERT_TRUE(serial->Active()) << "COM1 did not open: error " << serial->ErrorCode();
   }
 
-  std::string m_dir;
-  int m_commands = 0;
+  support::LineFeeder m_feeder;
   std::shared_ptr<support::ManualPoster> poster = std::make_shared<support::ManualPoster>();
   std::unique_ptr<TSerial> serial;
   int errors = 0;

@@ -8,7 +8,9 @@
 // so it is never seen half written); the feeder runs it, removes it and
 // writes the same line to COMMAND_DIR/done (for frames at once, so the test
 // can read while they are sent). Commands:
-//   frames SEED COUNT CHANNELS   the simulated board's frames, with temperatures
+//   frames SEED COUNT CHANNELS [BYTES]
+//                                the simulated board's frames, with temperatures;
+//                                only their first BYTES bytes when given
 //   lines BITS                   the input lines (TIOCM_* bits) the driver reports
 //   break                        a received break
 //   hangup                       closes the board's end, as an unplugged adapter
@@ -78,7 +80,10 @@ class Feeder {
       int count = 0;
       int channels = 0;
       words >> seed >> count >> channels;
-      return Send(support::BoardFrames(count, channels, true, seed));
+      std::string frames = support::BoardFrames(count, channels, true, seed);
+      size_t bytes = 0;
+      if (words >> bytes) frames.resize(std::min(bytes, frames.size()));
+      return Send(frames);
     }
     if (verb == "lines") {
       int bits = 0;
