@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the Debian package that `make package` built, as CI does after the
 # tests: everything `cmake --install` installs is in it, its desktop entry,
-# AppStream record and manual page pass their validators, and the program
+# AppStream record and manual pages pass their validators, the recorder's
+# systemd unit passes systemd-analyze verify, and the program
 # unpacked from it shows traces of the simulated board on a virtual display
 # and closes cleanly. Needs the tests built in build/ (make test).
 set -euo pipefail
@@ -28,12 +29,23 @@ root="$work/unpacked/usr"
 desktop-file-validate "$root"/share/applications/*.desktop
 appstreamcli validate --no-net --explain "$root"/share/metainfo/*.metainfo.xml
 # man reports formatting problems on standard error; any of them fails.
-man_warnings=$(MANWIDTH=80 man --warnings -l "$root/share/man/man1/dezidure.1" 2>&1 >/dev/null)
-if [ -n "$man_warnings" ]; then
-  echo "$man_warnings" >&2
-  exit 1
-fi
-echo "check-package: desktop entry, AppStream record and manual page valid"
+for page in dezidure dezidure-record; do
+  man_warnings=$(MANWIDTH=80 man --warnings -l "$root/share/man/man1/$page.1" 2>&1 >/dev/null)
+  if [ -n "$man_warnings" ]; then
+    echo "$page.1: $man_warnings" >&2
+    exit 1
+  fi
+done
+echo "check-package: desktop entry, AppStream record and manual pages valid"
+
+# The recorder's service, as systemd would load an instance of it: the unit
+# pointed at the unpacked program, its manual page found where it was unpacked.
+unit="$root/lib/systemd/system/dezidure-record@.service"
+mkdir -p "$work/units"
+sed "s|/usr/bin/dezidure-record|$root/bin/dezidure-record|" "$unit" >"$work/units/dezidure-record@.service"
+MANPATH="$root/share/man" systemd-analyze verify "$work/units/dezidure-record@ttyUSB0.service"
+echo "check-package: the recorder's service unit verifies; $(systemd-analyze security --offline=true \
+  "$work/units/dezidure-record@ttyUSB0.service" 2>/dev/null | grep -o 'Overall exposure level.*')"
 
 DEZIDURE_TEST_PROGRAM="$root/bin/dezidure" DEZIDURE_TEST_SIMULATOR="$root/bin/dezidure-sim" \
   build/tests/e2e/program_on_display_test

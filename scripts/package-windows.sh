@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Packs the cross-built Windows program into a zip that starts by
-# double-click: dezidure.exe, the Qt DLLs it loads, the Windows platform and
+# double-click: dezidure.exe, the recorder dezidure-record.exe (a console
+# program that needs nothing beside it), the Qt DLLs the window loads, the Windows platform and
 # style plugins in the folders Qt looks for next to the program, and the
 # MinGW-w64 runtime DLLs that the program and Qt share.
 #
@@ -16,8 +17,8 @@ trap 'rm -rf "$stage"' EXIT
 folder="$stage/dezidure"
 mkdir -p "$folder/platforms" "$folder/styles"
 
-cp "$build/app/dezidure.exe" "$folder/"
-x86_64-w64-mingw32-strip "$folder/dezidure.exe"
+cp "$build/app/dezidure.exe" "$build/recorder/dezidure-record.exe" "$folder/"
+x86_64-w64-mingw32-strip "$folder/dezidure.exe" "$folder/dezidure-record.exe"
 for module in Core Gui Widgets; do cp "$qt/bin/Qt6$module.dll" "$folder/"; done
 cp "$qt/plugins/platforms/qwindows.dll" "$folder/platforms/"
 cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$folder/styles/"
@@ -34,6 +35,13 @@ opens the first at 115200 baud. To use other ports, set DEZIDURE_COM1 ..
 DEZIDURE_COM9 to device names such as \\.\COM12 before starting it; when any
 is set, those alone define the ports. Log files are written to the folder the
 program is started in.
+
+dezidure-record.exe records a board unattended from a command prompt, into
+the same log files, for example:
+
+  dezidure-record COM3 --dir C:\pir --rotate 1h
+
+Ctrl+C ends it with the last line complete. dezidure-record --help says more.
 TEXT
 
 mkdir -p "$(dirname "$output")"
