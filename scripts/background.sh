@@ -3,7 +3,8 @@
 # output; whatever was started goes when the script ends.
 #
 # Sets up: $work, a scratch folder, and pids, to which a script adds each
-# background process it starts.
+# background process it starts; first_line and cpu_ticks read what they write
+# and what they cost.
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/dezidure-XXXXXX")
 pids=()
@@ -29,4 +30,14 @@ first_line() {
     sleep 0.05
   done
   return 1
+}
+
+# CPU clock ticks (user + system) a process has used; the fields after the
+# command name, which is in parentheses, start with the state.
+cpu_ticks() {
+  local stat
+  stat=$(cat "/proc/$1/stat")
+  stat=${stat##*) }
+  set -- $stat
+  echo $((${12} + ${13}))
 }

@@ -35,16 +35,6 @@ source scripts/background.sh
 echo "Benchmarks (details in $build/bench/benchmarks.log):"
 "$benchmarks" 2>"$build/bench/benchmarks.log" | sed 's/^/  /'
 
-# CPU clock ticks (user + system) a process has used; the fields after the
-# command name, which is in parentheses, start with the state.
-cpu_ticks() {
-  local stat
-  stat=$(cat "/proc/$1/stat")
-  stat=${stat##*) }
-  set -- $stat
-  echo $((${12} + ${13}))
-}
-
 read_bytes() { awk '/^rchar:/ { print $2 }' "/proc/$1/io"; }
 
 Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$work/display" >/dev/null 2>&1 &
