@@ -105,7 +105,9 @@ std::optional<std::chrono::milliseconds> Recorder::Step() {
     LookForReturn();
   }
   if (m_failure.empty()) RotateIfDue();
-  if (m_failure.empty() && m_log.TimeToFlush() == std::chrono::milliseconds(0) && !m_log.Flush()) FailLog();
+  // Lines due before the next turn are written now rather than a pause late.
+  const auto flushIn = m_log.TimeToFlush();
+  if (m_failure.empty() && flushIn && *flushIn <= kIdlePause && !m_log.Flush()) FailLog();
   if (!m_failure.empty()) return std::nullopt;
 
   const auto now = m_steadyClock();
