@@ -1,5 +1,8 @@
 #include "recorder/RecordStatus.h"
 
+#include <cstdio>
+#include <iterator>
+
 #include "logging/LogNotices.h"
 
 namespace rec {
@@ -21,15 +24,24 @@ std::string StartText(const std::string& device, const RecordOptions& options, c
 
 std::string StatusText(const RecordCounts& counts, const std::string& fileName, uint64_t fileBytes,
                        const std::string& portState) {
-  std::string text = logbook::GroupDigits(counts.frames) + " frames, " + logbook::GroupDigits(counts.samples) +
-                     " samples, " + logbook::GroupDigits(counts.bytesSkipped) + " bytes skipped; " + fileName + ", " +
-                     logbook::GroupDigits(fileBytes) + " bytes";
-  if (!portState.empty()) text += "; " + portState;
+  return (portState.empty() ? std::string() : portState + "; ") + fileName + ", " + SizeText(fileBytes) + ": " +
+         logbook::GroupDigits(counts.frames) + " frames, " + logbook::GroupDigits(counts.bytesSkipped) +
+         " bytes skipped, " + logbook::GroupDigits(counts.samples) + " samples";
+}
+
+std::string SizeText(uint64_t bytes) {
+  if (bytes < 1024) return std::to_string(bytes) + " bytes";
+  const char* const units[] = {"KiB", "MiB", "GiB", "TiB"};
+  double size = static_cast<double>(bytes) / 1024;
+  size_t unit = 0;
+  for (; size >= 1024 && unit + 1 < std::size(units); ++unit) size /= 1024;
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f %s", size, units[unit]);
   return text;
 }
 
 std::string EndText(const std::string& how, const RecordCounts& counts, const std::string& path, uint64_t lines) {
-  return how + " after " + logbook::GroupDigits(counts.frames) + (counts.frames == 1 ? " frame; " : " frames; ") +
+  return how + "; " + logbook::GroupDigits(counts.frames) + (counts.frames == 1 ? " frame" : " frames") + " read; " +
          path + " holds " + logbook::GroupDigits(lines) + (lines == 1 ? " line" : " lines");
 }
 
@@ -49,12 +61,12 @@ void StatusLine::Note(const std::string& text) {
 }
 
 void StatusLine::Status(const std::string& text) {
-  std::string line = kProgram + text;
   const int columns = m_columns ? m_columns() : 0;
   if (columns <= 0) {
-    m_write(line + "\n");
+    m_write(kProgram + text + "\n");
     return;
   }
+  std::string line = text;
   // The last column stays free: a line that fills it wraps on some terminals.
   const auto room = static_cast<size_t>(columns - 1);
   if (line.size() > room) line.resize(room);

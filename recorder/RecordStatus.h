@@ -22,22 +22,26 @@ std::string LineText(int32_t baud);
 /// PATH", then ", a new file every 1h" and ", for 2d" when asked for.
 std::string StartText(const std::string& device, const RecordOptions& options, const std::string& path);
 
-/// The status told every few seconds: "1,234 frames, 9,872 samples, 0 bytes
-/// skipped; NAME, 123,456 bytes", and "; `portState`" when the port is not
-/// open (why, e.g. "/dev/ttyUSB0 gone, waiting for it to return").
+/// The status told every few seconds, what matters most first, since a
+/// terminal's width may cut it: "NAME, 782 KiB: 4,005 frames, 0 bytes
+/// skipped, 32,040 samples", after "`portState`; " when the port is not open
+/// (why, e.g. "/dev/ttyUSB0 gone, waiting for it to return").
 std::string StatusText(const RecordCounts& counts, const std::string& fileName, uint64_t fileBytes,
                        const std::string& portState);
 
-/// The line that ends a run: "`how` after 1,234 frames; PATH holds 12 lines"
-/// (`how` e.g. "stopped by SIGTERM" or "done after 2d").
+/// A file's size for people: "999 bytes", then "12.3 KiB", "456.7 MiB", "10.7 GiB".
+std::string SizeText(uint64_t bytes);
+
+/// The line that ends a run: "`how`; 1,234 frames read; PATH holds 12
+/// lines" (`how` e.g. "stopped by SIGTERM" or "done after 2d").
 std::string EndText(const std::string& how, const RecordCounts& counts, const std::string& path, uint64_t lines);
 
 /// Where the recorder's messages go: standard error, given as a write
-/// function. Notes are lines of their own. On a terminal (`columns` gives its
-/// width) the status rewrites one line in place, cut to the width so that it
-/// never wraps, and a note takes over that line; elsewhere (a pipe, the
-/// journal) each status is a line too. Every text is prefixed with the
-/// program's name.
+/// function. Notes are lines of their own, prefixed with the program's name.
+/// On a terminal (`columns` gives its width) the status rewrites one line in
+/// place, without the name and cut to the width so that it never wraps, and
+/// a note takes over that line; elsewhere (a pipe, the journal) each status
+/// is a line with the name too.
 class StatusLine {
  public:
   using Write = std::function<void(const std::string& text)>;

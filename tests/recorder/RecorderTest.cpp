@@ -35,8 +35,10 @@ TEST_F(RecorderTest, TellsItsStartAndEveryFiveSecondsWhereItStands) {
   recorder->Step();
   EXPECT_EQ(notes, std::vector<std::string>{"recording COM1 at 115200 baud, 8N1, into ./" + kFirstName +
                                             ", a new file every 1h"});
-  EXPECT_EQ(statuses, std::vector<std::string>{"3 frames, 6 samples, 2 bytes skipped; " + kFirstName + ", " +
-                                               std::to_string(support::FileText(kFirstName).size()) + " bytes"});
+  EXPECT_EQ(statuses,
+            std::vector<std::string>{kFirstName + ", " + std::to_string(support::FileText(kFirstName).size()) +
+                                     " bytes: 3 frames, 2 bytes skipped, 6 samples"});
+  EXPECT_EQ(rec::SizeText(12600) + ", " + rec::SizeText(11500000000), "12.3 KiB, 10.7 GiB");
 }
 
 TEST(StatusLine, RewritesItselfInPlaceOnlyOnATerminal) {
@@ -46,15 +48,15 @@ TEST(StatusLine, RewritesItselfInPlaceOnlyOnATerminal) {
   journal.Status("1 frame");
   journal.Note("gone");
   rec::StatusLine terminal(write, [] { return 30; });
-  for (const char* status : {"12,345 frames, 98,760 samples", "2 frames"}) terminal.Status(status);
+  for (const char* status : {"12,345 frames, 98,760 samples, 0 bytes", "2 frames"}) terminal.Status(status);
   terminal.Note("back");
   terminal.Status("3 frames");
   terminal.Close();
   EXPECT_EQ(written,
             "dezidure-record: 1 frame\ndezidure-record: gone\n"
-            "\rdezidure-record: 12,345 frame"  // cut to the width, less one column
-            "\rdezidure-record: 2 frames    "  // blanks over what the last one left
-            "\rdezidure-record: back    \n\rdezidure-record: 3 frames\n");
+            "\r12,345 frames, 98,760 samples"          // cut to the width, less one column
+            "\r2 frames                     "          // blanks over what the last one left
+            "\rdezidure-record: back\n\r3 frames\n");  // a note takes the line over
 }
 
 // A file that cannot be created or written ends the run, saying which file,
