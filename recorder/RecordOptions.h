@@ -8,17 +8,18 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "serial/CommSettings.h"
 
 /// The unattended recorder: its command line, its run loop and what it tells.
 namespace rec {
 
 /// What one run records, and for how long.
 struct RecordOptions {
-  std::string device;                          ///< the serial device, e.g. /dev/ttyUSB0, or COM1 .. COM9
-  int32_t baud = 115200;                       ///< bits per second; 8 data bits, no parity, one stop bit
-  std::string directory = ".";                 ///< where the log files go
-  std::optional<std::chrono::seconds> rotate;  ///< start a new file on every boundary this far apart
-  std::optional<std::chrono::seconds> runFor;  ///< end the run after this long
+  std::string device;                                 ///< the serial device, e.g. /dev/ttyUSB0, or COM1 .. COM9
+  int32_t baud = comm::BoardLineSettings().baudrate;  ///< bits per second; 8 data bits, no parity, one stop bit
+  std::string directory = ".";                        ///< where the log files go
+  std::optional<std::chrono::seconds> rotate;         ///< start a new file on every boundary this far apart
+  std::optional<std::chrono::seconds> runFor;         ///< end the run after this long
 };
 
 /// The decision on a command line: to run with `options`, or to print the
