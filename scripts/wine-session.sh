@@ -29,7 +29,6 @@ SKIPPED_TESTS=(
   "LogWriterTest.OpenCreatesAReadableFileOrTruncatesIt|permission bits and the umask are POSIX; Windows reads them back as 0666"
   "TimedLogTest.AFailedWriteStopsTheLogLoudly|fills the disk through a link to /dev/full, which Windows has no counterpart of"
   "TimedLogTest.ALogThatCannotBeCreatedSaysWhy|Windows refuses to open a directory as a file with \"permission denied\", not POSIX's \"is a directory\""
-  "WindowTest.UnderADarkPaletteTheScaleColumnKeepsItsColoursOnWhite|wine's font smoothing mixes colours off the white-to-ink line that the test reads; Windows' own rendering is not available here"
 )
 
 work=$(mktemp -d /tmp/dezidure-wine-XXXXXX)
