@@ -32,7 +32,12 @@ SKIPPED_TESTS=(
 )
 
 work=$(mktemp -d /tmp/dezidure-wine-XXXXXX)
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine's own messages stay off but for a program that cannot load a library
+# it needs: a test that cannot start then says why instead of failing silently.
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all,err+module WINEDLLOVERRIDES="mscoree,mshtml="
+# Without a console window, Qt on Windows sends its warnings and fatal errors
+# to the debugger, which wine drops: they go to standard error instead.
+export QT_FORCE_STDERR_LOGGING=1
 unset DISPLAY WAYLAND_DISPLAY
 pids=()
 cleanup() {
