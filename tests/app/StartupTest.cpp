@@ -232,7 +232,8 @@ TEST_F(WindowInScratchDirectoryTest, TheLogoFileReplacesTheBuiltInPictureWhenItL
 QPalette DarkPalette() {
   QPalette dark = QApplication::palette();
   for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button}) dark.setColor(role, QColor(40, 40, 40));
-  for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) dark.setColor(role, QColor(230, 230, 230));
+  for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    dark.setColor(role, QColor(230, 230, 230));
   return dark;
 }
 
@@ -270,7 +271,8 @@ TEST_F(WindowTest, TheScaleColumnHasTheWindowsGroundUnlessThePaletteIsDark) {
     EXPECT_GT(ground.lightness(), windowGround.lightness() + 100) << "a light ground in the dark window";
     int darkest = 255;
     for (int y = label.top(); y <= label.bottom(); ++y) {
-      for (int x = label.left(); x <= label.right(); ++x) darkest = std::min(darkest, window.pixelColor(x, y).lightness());
+      for (int x = label.left(); x <= label.right(); ++x)
+        darkest = std::min(darkest, window.pixelColor(x, y).lightness());
     }
     EXPECT_LT(darkest, ground.lightness() - 100) << "the AC label's dark text shows on it";
   }

@@ -44,8 +44,8 @@ TEST(TerminationSignals, CloseTheWindowUnlessTheProgramWasStartedIgnoringThem) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     // COM1 names no device, so that no port of this machine is probed.
-    ChildProcess program({DEZIDURE_BIN}, {"QT_QPA_PLATFORM=offscreen", "DEZIDURE_COM1=/nonexistent/dezidure-port"},
-                         {}, c.ignoredAtStart);
+    ChildProcess program({DEZIDURE_BIN}, {"QT_QPA_PLATFORM=offscreen", "DEZIDURE_COM1=/nonexistent/dezidure-port"}, {},
+                         c.ignoredAtStart);
     ASSERT_TRUE(support::WaitUntil([&] { return InMask(SignalMask(program.Pid(), "SigCgt"), SIGTERM); }))
         << "the program did not take over SIGTERM";
     for (const int signal : c.ignoredAtStart) {
