@@ -55,4 +55,31 @@ TEST(CommandLine, DecidesBeforeTheToolkitStarts) {
   }
 }
 
+// The X display is checked before the toolkit starts only when it is the
+// window's only way to a screen.
+TEST(CommandLine, ChecksTheXDisplayOnlyWhereItIsTheOnlyWay) {
+  struct CheckCase {
+    const char* name;
+    std::vector<std::string> args;
+    app::DisplayEnvironment environment;
+    const char* checked;
+  };
+  const app::DisplayEnvironment x11{true, false, false, false, ":7"};
+  const CheckCase cases[] = {
+      {"DISPLAY alone", {}, x11, ":7"},
+      {"a display option wins", {"-display", "host:2.0"}, x11, "host:2.0"},
+      {"a display option alone", {"--display", ":3"}, kNone, ":3"},
+      {"a Wayland display too", {}, {true, true, false, false, ":7"}, ""},
+      {"a platform chosen", {}, {true, false, true, false, ":7"}, ""},
+      {"a platform named", {"-platform", "offscreen"}, x11, ""},
+      {"Windows", {}, {false, false, false, true}, ""},
+  };
+  for (const CheckCase& c : cases) {
+    EXPECT_EQ(app::DecideCommandLine(c.args, c.environment, "1.2").x11DisplayToCheck, c.checked) << c.name;
+  }
+  const app::CommandDecision unreachable = app::UnreachableDisplay(":7");
+  EXPECT_EQ(unreachable.exitCode, 1);
+  EXPECT_EQ(unreachable.text.find('\n'), unreachable.text.size() - 1) << "one line: " << unreachable.text;
+}
+
 }  // namespace
