@@ -3,18 +3,16 @@
 // ArrangeAlignedPanels so their sizes are known before the window shows.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
-#include <QStyle>
 #include <QTimer>
-#include <optional>
 
 #include "app/Logo.h"
+#include "app/ScaleColumnGround.h"
 #include "app/ScopePanel.h"
 #include "app/SpinEdit.h"
 #include "app/StatusPanelBar.h"
@@ -101,50 +99,6 @@ void WhiteGround(QWidget* widget) {
   palette.setColor(QPalette::WindowText, Qt::black);
   widget->setPalette(palette);
 }
-
-/// True when `palette` draws light text on a dark window: a dark theme.
-bool IsDark(const QPalette& palette) {
-  return palette.color(QPalette::Window).lightness() < palette.color(QPalette::WindowText).lightness();
-}
-
-/// Gives the scale column the ground of the panel it lies on, except under a
-/// dark palette: there the labels' fixed colours (navy, black) would sink into
-/// the ground, so the column keeps the light face and dark text that the style
-/// has by default. Follows the desktop when its palette changes.
-class ScaleColumnGround : public QObject {
- public:
-  explicit ScaleColumnGround(QWidget* column) : QObject(column), m_column(column) {
-    column->installEventFilter(this);
-    Apply();
-  }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == m_column && event->type() == QEvent::PaletteChange) Apply();
-    return false;
-  }
-
- private:
-  void Apply() {
-    const bool dark = IsDark(m_column->parentWidget()->palette());
-    // Setting the column's palette comes back here as a change of its own.
-    if (m_dark == dark) return;
-    m_dark = dark;
-    m_column->setAutoFillBackground(dark);
-    if (!dark) {
-      m_column->setPalette(QPalette());
-      return;
-    }
-    const QPalette light = m_column->style()->standardPalette();
-    QPalette palette;
-    palette.setColor(QPalette::Window, light.color(QPalette::Window));
-    palette.setColor(QPalette::WindowText, light.color(QPalette::WindowText));
-    m_column->setPalette(palette);
-  }
-
-  QWidget* m_column;
-  std::optional<bool> m_dark;
-};
 
 /// The name a screen reader announces for a control whose caption is a
 /// separate label. On Linux, readers name a drop-down list by the label it is
@@ -267,7 +221,7 @@ void TfMain::BuildControlStrip() {
 
 void TfMain::BuildScaleColumn() {
   Panel4 = MakePanel(Panel3, "Panel4", false);
-  new ScaleColumnGround(Panel4);
+  app::GiveScaleColumnItsGround(Panel4);
   const QFont plain = font();
   const QFont bold = WithFont(font(), kDialogFace, 11, true);
   const std::array<const char*, 7> dcNames = {"l1", "l2", "l3", "l4", "l5", "l6", "l7"};
