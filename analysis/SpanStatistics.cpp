@@ -1,0 +1,94 @@
+#include "analysis/SpanStatistics.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+
+#include "analysis/CompensatedSum.h"
+
+namespace ana {
+
+namespace {
+
+template <class X, class Y>
+std::optional<double> SlopeAboutMeans(const X* x, const Y* y, size_t size, double meanX, double meanY) {
+  CompensatedSum sxx;
+  CompensatedSum sxy;
+  for (size_t i = 0; i < size; ++i) {
+    const double dx = static_cast<double>(x[i]) - meanX;
+    sxx.Add(dx * dx);
+    sxy.Add(dx * (static_cast<double>(y[i]) - meanY));
+  }
+  if (!(sxx.Value() > 0)) return std::nullopt;
+  return sxy.Value() / sxx.Value();
+}
+
+template <class Value>
+double Mean(const Value* values, size_t size) {
+  CompensatedSum sum;
+  for (size_t i = 0; i < size; ++i) sum.Add(static_cast<double>(values[i]));
+  return sum.Value() / static_cast<double>(size);
+}
+
+template <class Y>
+std::optional<double> Slope(const double* x, const Y* y, size_t size) {
+  if (size < 2) return std::nullopt;
+  return SlopeAboutMeans(x, y, size, Mean(x, size), Mean(y, size));
+}
+
+}  // namespace
+
+template <class Value>
+SpanStatistics ComputeStatistics(const SampleSeries<Value>& series) {
+  SpanStatistics s;
+  const size_t n = series.size;
+  if (n == 0) return s;
+  s.count = n;
+  const auto [lowest, highest] = std::minmax_element(series.values, series.values + n);
+  s.min = static_cast<double>(*lowest);
+  s.max = static_cast<double>(*highest);
+  s.peakToPeak = s.max - s.min;
+  s.mean = Mean(series.values, n);
+  // Deviations are summed about the mean (a second pass) rather than from
+  // sums of squares, which cancel catastrophically on a large DC level.
+  CompensatedSum squares;
+  for (size_t i = 0; i < n; ++i) {
+    const double d = static_cast<double>(series.values[i]) - s.mean;
+    squares.Add(d * d);
+  }
+  s.rms = std::sqrt(squares.Value() / static_cast<double>(n));
+  s.sampleStdDev = n > 1 ? std::sqrt(squares.Value() / static_cast<double>(n - 1)) : 0.0;
+  if (n > 1) s.slope = SlopeAboutMeans(series.times, series.values, n, Mean(series.times, n), s.mean);
+  s.durationSeconds = series.times[n - 1] - series.times[0];
+  return s;
+}
+
+template SpanStatistics ComputeStatistics(const SampleSeries<int32_t>&);
+template SpanStatistics ComputeStatistics(const SampleSeries<double>&);
+
+std::optional<double> LeastSquaresSlope(const double* x, const double* y, size_t size) { return Slope(x, y, size); }
+
+std::optional<double> LeastSquaresSlope(const double* x, const int* y, size_t size) { return Slope(x, y, size); }
+
+std::string FormatNumber(double value) {
+  if (std::isnan(value)) return "nan";
+  if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
+  char text[32];
+  const auto result = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, result.ptr);
+}
+
+std::string StatisticsCsv(const std::vector<StatisticsRow>& rows) {
+  std::string csv = "channel,trace,n,mean,min,max,peak_to_peak,rms,sample_std_dev,slope_per_s,duration_s\n";
+  for (const StatisticsRow& row : rows) {
+    const SpanStatistics& f = row.figures;
+    csv += std::to_string(row.channel) + ',' + row.trace + ',' + std::to_string(f.count);
+    for (double v : {f.mean, f.min, f.max, f.peakToPeak, f.rms, f.sampleStdDev}) csv += ',' + FormatNumber(v);
+    csv += ',' + (f.slope ? FormatNumber(*f.slope) : std::string());
+    csv += ',' + FormatNumber(f.durationSeconds) + '\n';
+  }
+  return csv;
+}
+
+}  // namespace ana
