@@ -45,21 +45,36 @@ SpanStatistics ComputeStatistics(const SampleSeries<Value>& series) {
   const size_t n = series.size;
   if (n == 0) return s;
   s.count = n;
-  const auto [lowest, highest] = std::minmax_element(series.values, series.values + n);
-  s.min = static_cast<double>(*lowest);
-  s.max = static_cast<double>(*highest);
+  // Two passes over the samples: the sums, then deviations about the means,
+  // which do not cancel catastrophically on a large DC level as sums of
+  // squares would.
+  CompensatedSum sum;
+  CompensatedSum timeSum;
+  s.min = static_cast<double>(series.values[0]);
+  s.max = s.min;
+  for (size_t i = 0; i < n; ++i) {
+    const double v = static_cast<double>(series.values[i]);
+    s.min = std::min(s.min, v);
+    s.max = std::max(s.max, v);
+    sum.Add(v);
+    timeSum.Add(series.times[i]);
+  }
   s.peakToPeak = s.max - s.min;
-  s.mean = Mean(series.values, n);
-  // Deviations are summed about the mean (a second pass) rather than from
-  // sums of squares, which cancel catastrophically on a large DC level.
+  s.mean = sum.Value() / static_cast<double>(n);
+  const double meanTime = timeSum.Value() / static_cast<double>(n);
   CompensatedSum squares;
+  CompensatedSum timeSquares;
+  CompensatedSum products;
   for (size_t i = 0; i < n; ++i) {
     const double d = static_cast<double>(series.values[i]) - s.mean;
+    const double dt = series.times[i] - meanTime;
     squares.Add(d * d);
+    timeSquares.Add(dt * dt);
+    products.Add(dt * d);
   }
   s.rms = std::sqrt(squares.Value() / static_cast<double>(n));
   s.sampleStdDev = n > 1 ? std::sqrt(squares.Value() / static_cast<double>(n - 1)) : 0.0;
-  if (n > 1) s.slope = SlopeAboutMeans(series.times, series.values, n, Mean(series.times, n), s.mean);
+  if (timeSquares.Value() > 0) s.slope = products.Value() / timeSquares.Value();
   s.durationSeconds = series.times[n - 1] - series.times[0];
   return s;
 }
