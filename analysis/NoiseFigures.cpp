@@ -66,19 +66,32 @@ std::vector<size_t> SegmentStarts(const double* times, size_t size, double maxSt
 }
 
 std::vector<Settling> ComputeSettling(const SampleSeries<double>& series, double quietMean, double quietSigma,
-                                      double k, double maxStepSeconds) {
-  const std::vector<size_t> starts = SegmentStarts(series.times, series.size, maxStepSeconds);
-  const double limit = k * quietSigma;
+                                      const SettlingRule& rule, const std::vector<TimeSpan>& walks) {
+  const std::vector<size_t> starts = SegmentStarts(series.times, series.size, rule.gapSeconds);
+  const double limit = rule.k * quietSigma;
+  const auto outside = [&](size_t i) {
+    return std::fabs(series.values[i] - quietMean) > limit && !InAny(walks, series.times[i]);
+  };
   std::vector<Settling> result;
   for (size_t s = 0; s < starts.size(); ++s) {
     const size_t first = starts[s];
     const size_t end = s + 1 < starts.size() ? starts[s + 1] : series.size;
-    Settling settling{series.times[first], std::nullopt};
-    // Walking back from the segment's end finds the last excursion; the
-    // trace has settled from the frame after it.
-    size_t settledFrom = end;
-    while (settledFrom > first && std::fabs(series.values[settledFrom - 1] - quietMean) <= limit) --settledFrom;
-    if (settledFrom < end) settling.seconds = series.times[settledFrom] - series.times[first];
+    Settling settling{series.times[first], 0.0};
+    std::optional<size_t> runStart;
+    for (size_t i = first; i < end; ++i) {
+      if (outside(i)) {
+        if (!runStart) runStart = i;
+        const bool lastFrame = i + 1 == end;
+        const bool long_ = series.times[i] - series.times[*runStart] >= rule.minExcursionSeconds;
+        if (lastFrame && long_) settling.seconds = std::nullopt;
+        continue;
+      }
+      // The run ended at the frame before this one.
+      if (runStart && series.times[i - 1] - series.times[*runStart] >= rule.minExcursionSeconds) {
+        settling.seconds = series.times[i] - series.times[first];
+      }
+      runStart.reset();
+    }
     result.push_back(settling);
   }
   return result;

@@ -46,11 +46,21 @@ struct Settling {
   std::optional<double> seconds;       ///< from start until it stays within the band for good; none if it never does
 };
 
-/// For each segment (see SegmentStarts), the time from its first frame to
-/// the first frame from which |AC - quietMean| <= k * quietSigma holds up to
-/// the segment's end. 0 when it holds from the first frame.
+/// What counts as settled.
+struct SettlingRule {
+  double k = 3;                     ///< the band is quiet mean +- k x quiet sigma
+  double gapSeconds = 1;            ///< a longer step between frames starts a segment
+  double minExcursionSeconds = 0.1; ///< shorter runs outside the band are noise, not an unsettled baseline
+};
+
+/// For each segment (see SegmentStarts with rule.gapSeconds), the time from
+/// its first frame to the end of its last excursion: a run of frames with
+/// |AC - quietMean| > k * quietSigma lasting at least minExcursionSeconds
+/// (first to last frame outside). Frames within the walk spans count as
+/// inside (a walk is motion, not an unsettled baseline). 0 without an
+/// excursion; none when the segment ends in one.
 std::vector<Settling> ComputeSettling(const SampleSeries<double>& series, double quietMean, double quietSigma,
-                                      double k, double maxStepSeconds);
+                                      const SettlingRule& rule, const std::vector<TimeSpan>& walks = {});
 
 /// DC drift against temperature: least-squares slope of the DC samples
 /// against the frames' temperatures in counts per degree. Nothing when the

@@ -102,10 +102,10 @@ json ChannelJson(const ChannelRecording& c, std::optional<double> frameRate, con
   j["settling"] = nullptr;
   if (snr.quiet.count > 0) {
     json segments = json::array();
-    for (const Settling& s : ComputeSettling(ac, snr.quiet.mean, snr.quiet.rms, options.settlingK, options.gapSeconds)) {
+    for (const Settling& s : ComputeSettling(ac, snr.quiet.mean, snr.quiet.rms, options.settling, options.walks)) {
       segments.push_back({{"start_s", Number(s.start)}, {"seconds", Number(s.seconds)}});
     }
-    j["settling"] = {{"k", Number(options.settlingK)}, {"segments", segments}};
+    j["settling"] = {{"k", Number(options.settling.k)}, {"segments", segments}};
   }
   j["drift_counts_per_degree"] =
       c.temperatures ? Number(DriftPerDegree(c.dc, c.temperatures, c.size)) : json(nullptr);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/Detector.h"
+#include "analysis/NoiseFigures.h"
 #include "analysis/SampleSeries.h"
 
 namespace ana {
@@ -28,8 +29,7 @@ struct ReportOptions {
   std::vector<TimeSpan> quiet;                 ///< nobody in the field
   std::vector<TimeSpan> walks;                 ///< someone walking
   std::optional<DetectorSettings> detector;    ///< run the detector with these
-  double settlingK = 3;                        ///< settled within k x the quiet RMS
-  double gapSeconds = 1;                       ///< a longer step between frames starts a segment
+  SettlingRule settling;                       ///< when the AC trace counts as settled
   double bandFromHz = 0.1;                     ///< band of the band RMS
   double bandToHz = 10;
   double resolutionHz = 0.02;                  ///< wanted spectrum resolution

@@ -47,8 +47,8 @@ ToneReading ReadTone(const Spectrum& spectrum, double nearHz, double searchHz);
 struct MainsPeak {
   double mainsHz = 0;       ///< 50 or 60
   int harmonic = 1;         ///< 1 = the mains frequency itself
-  double apparentHz = 0;    ///< after folding back at the Nyquist frequency
-  double amplitude = 0;     ///< counts, as ReadTone gives it
+  double apparentHz = 0;    ///< where it falls after folding back at the Nyquist frequency
+  double amplitude = 0;     ///< counts, of the largest line within a bin of apparentHz (ReadTone)
   double prominenceDb = 0;  ///< its bin's PSD over the median PSD around it
   bool flagged = false;     ///< prominence at least the flagging level
 };

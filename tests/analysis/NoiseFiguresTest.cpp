@@ -34,20 +34,24 @@ TEST(NoiseFigures, SignalToNoisePoolsSpansOfEachKind) {
 }
 
 TEST(NoiseFigures, SettlingCountsFromEachSegmentStartToTheLastExcursion) {
-  // Two segments 0.1 s apart within, 5 s between: the second starts at index 6.
-  const std::vector<double> t = {0, 0.1, 0.2, 0.3, 0.4, 0.5, 5.5, 5.6, 5.7, 5.8};
-  const std::vector<double> v = {50, 4, 2.9, -3, 1, 0, 1, 2, 9, 9};
+  // Two segments 0.1 s apart within, 5 s between: the second starts at index 7.
+  const std::vector<double> t = {0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 5.5, 5.6, 5.7, 5.8};
+  const std::vector<double> v = {50, 4, 2.9, -3, 1, 9, 0, 1, 2, 9, 9};
   const SampleSeries<double> series{v.data(), t.data(), v.size()};
-  const auto settling = ana::ComputeSettling(series, 0, 1, 3, 1.0);
+  const ana::SettlingRule everyFrame{3, 1.0, 0};
+  const auto settling = ana::ComputeSettling(series, 0, 1, everyFrame);
   ASSERT_EQ(settling.size(), 2u);
   EXPECT_DOUBLE_EQ(settling[0].start, 0);
-  EXPECT_DOUBLE_EQ(*settling[0].seconds, 0.2);  // |-3| <= 3 holds; 4 at 0.1 s was the last excursion
+  EXPECT_DOUBLE_EQ(*settling[0].seconds, 0.6);  // 9 at 0.5 s was the last excursion
   EXPECT_DOUBLE_EQ(settling[1].start, 5.5);
   EXPECT_FALSE(settling[1].seconds);  // still outside at the end
 
-  const auto already = ana::ComputeSettling({v.data() + 4, t.data() + 4, 2}, 0, 1, 3, 1.0);
-  ASSERT_EQ(already.size(), 1u);
-  EXPECT_DOUBLE_EQ(*already[0].seconds, 0);
+  // Runs shorter than 0.1 s (the single frame at 0.5 s) are noise; 50, 4 lasts 0.1 s.
+  EXPECT_DOUBLE_EQ(*ana::ComputeSettling(series, 0, 1, {3, 1.0, 0.1})[0].seconds, 0.2);
+  // A walk is no excursion: with 5.7..5.8 marked, the second segment settles at once.
+  EXPECT_DOUBLE_EQ(*ana::ComputeSettling(series, 0, 1, everyFrame, {{5.65, 6}})[1].seconds, 0);
+  // About another mean with another band, 4 +- 6: -3 at 0.3 s is the last excursion.
+  EXPECT_DOUBLE_EQ(*ana::ComputeSettling(series, 4, 3, {2, 1.0, 0})[0].seconds, 0.4);
 }
 
 TEST(NoiseFigures, DriftIsTheSlopeAgainstTemperature) {
