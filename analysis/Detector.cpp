@@ -102,13 +102,12 @@ std::string EventTableCsv(const std::vector<DetectorEvent>& events, const std::v
   };
   std::vector<Line> lines;
   for (const DetectorEvent& e : events) {
-    lines.push_back({e.time, FormatNumber(e.time) + ',' + std::to_string(e.channel) + ",event," +
-                                 FormatNumber(e.peak) + ',' + FormatNumber(e.MarginDb()) + ',' +
-                                 std::to_string(e.pulses) + ",\n"});
+    lines.push_back({e.time, FormatNumber(e.time) + ',' + std::to_string(e.channel) + ",event," + FormatNumber(e.peak) +
+                                 ',' + FormatNumber(e.MarginDb()) + ',' + std::to_string(e.pulses) + ",\n"});
   }
   for (const UserMark& m : marks) {
-    lines.push_back({m.time, FormatNumber(m.time) + ',' + std::to_string(m.channel) + ",mark,,,," +
-                                 CsvField(m.label) + '\n'});
+    lines.push_back(
+        {m.time, FormatNumber(m.time) + ',' + std::to_string(m.channel) + ",mark,,,," + CsvField(m.label) + '\n'});
   }
   std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) { return a.time < b.time; });
   std::string csv = "time_s,channel,kind,peak,margin_db,pulses,label\n";
@@ -178,11 +177,10 @@ std::string WhatIfCsv(const std::vector<WhatIfResult>& results) {
       "quiet_hours,false_per_quiet_hour\n";
   for (const WhatIfResult& r : results) {
     const DetectorSettings& s = r.settings;
-    csv += FormatNumber(s.threshold) + (s.inQuietRms ? ",quiet_rms," : ",counts,") + std::to_string(s.pulses) +
-           ',' + FormatNumber(s.windowSeconds) + ',' + FormatNumber(s.blindSeconds) + ',' +
-           (s.alternate ? "1" : "0") + ',' + std::to_string(r.walksCaught) + ',' + std::to_string(r.walksMissed) +
-           ',' + std::to_string(r.falseEvents) + ',' + FormatNumber(r.quietHours) + ',' +
-           FormatNumber(r.falsePerQuietHour) + '\n';
+    csv += FormatNumber(s.threshold) + (s.inQuietRms ? ",quiet_rms," : ",counts,") + std::to_string(s.pulses) + ',' +
+           FormatNumber(s.windowSeconds) + ',' + FormatNumber(s.blindSeconds) + ',' + (s.alternate ? "1" : "0") + ',' +
+           std::to_string(r.walksCaught) + ',' + std::to_string(r.walksMissed) + ',' + std::to_string(r.falseEvents) +
+           ',' + FormatNumber(r.quietHours) + ',' + FormatNumber(r.falsePerQuietHour) + '\n';
   }
   return csv;
 }

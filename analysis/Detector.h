@@ -11,12 +11,12 @@ namespace ana {
 
 /// The knobs of a digital PIR detector run on the AC trace.
 struct DetectorSettings {
-  double threshold = 40;             ///< T: counts, or a multiple of the quiet RMS when inQuietRms
-  bool inQuietRms = false;           ///< threshold is k, and T = k x the channel's quiet RMS
-  int pulses = 1;                    ///< N >= 1 pulses make an event
-  double windowSeconds = 5;          ///< W: the N pulses start within W seconds of the first
-  double blindSeconds = 2;           ///< B: after an event no pulse counts for B seconds
-  bool alternate = false;            ///< consecutive counted pulses must alternate in sign
+  double threshold = 40;     ///< T: counts, or a multiple of the quiet RMS when inQuietRms
+  bool inQuietRms = false;   ///< threshold is k, and T = k x the channel's quiet RMS
+  int pulses = 1;            ///< N >= 1 pulses make an event
+  double windowSeconds = 5;  ///< W: the N pulses start within W seconds of the first
+  double blindSeconds = 2;   ///< B: after an event no pulse counts for B seconds
+  bool alternate = false;    ///< consecutive counted pulses must alternate in sign
 };
 
 /// T in counts for a channel whose quiet RMS is quietRms.
@@ -69,7 +69,7 @@ class Detector {
   int m_channel;
   double m_threshold;
   DetectorSettings m_settings;
-  Pulse m_current;               ///< sign 0: inside the band
+  Pulse m_current;  ///< sign 0: inside the band
   std::vector<Pulse> m_counted;
   std::optional<double> m_blindUntil;
   std::vector<DetectorEvent> m_events;
@@ -77,8 +77,8 @@ class Detector {
 
 /// A mark the user dropped (for example "walk starts").
 struct UserMark {
-  double time = 0;   ///< s
-  int channel = 0;   ///< 1..8, or 0 for all channels
+  double time = 0;  ///< s
+  int channel = 0;  ///< 1..8, or 0 for all channels
   std::string label;
 };
 
@@ -100,7 +100,7 @@ struct ChannelTrace {
 /// How one detector setting fares over a log.
 struct WhatIfResult {
   DetectorSettings settings;
-  int walksCaught = 0;           ///< walk spans with an event of any channel within them
+  int walksCaught = 0;  ///< walk spans with an event of any channel within them
   int walksMissed = 0;
   size_t falseEvents = 0;        ///< events outside every walk span
   double quietHours = 0;         ///< the log's duration outside the walk spans

@@ -82,8 +82,8 @@ std::vector<Settling> ComputeSettling(const SampleSeries<double>& series, double
       if (outside(i)) {
         if (!runStart) runStart = i;
         const bool lastFrame = i + 1 == end;
-        const bool long_ = series.times[i] - series.times[*runStart] >= rule.minExcursionSeconds;
-        if (lastFrame && long_) settling.seconds = std::nullopt;
+        const bool lasting = series.times[i] - series.times[*runStart] >= rule.minExcursionSeconds;
+        if (lastFrame && lasting) settling.seconds = std::nullopt;
         continue;
       }
       // The run ended at the frame before this one.

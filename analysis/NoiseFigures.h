@@ -42,15 +42,15 @@ std::vector<size_t> SegmentStarts(const double* times, size_t size, double maxSt
 
 /// How one segment of the AC trace settles.
 struct Settling {
-  double start = 0;                    ///< time of the segment's first frame, s
-  std::optional<double> seconds;       ///< from start until it stays within the band for good; none if it never does
+  double start = 0;               ///< time of the segment's first frame, s
+  std::optional<double> seconds;  ///< from start until it stays within the band for good; none if it never does
 };
 
 /// What counts as settled.
 struct SettlingRule {
-  double k = 3;                     ///< the band is quiet mean +- k x quiet sigma
-  double gapSeconds = 1;            ///< a longer step between frames starts a segment
-  double minExcursionSeconds = 0.1; ///< shorter runs outside the band are noise, not an unsettled baseline
+  double k = 3;                      ///< the band is quiet mean +- k x quiet sigma
+  double gapSeconds = 1;             ///< a longer step between frames starts a segment
+  double minExcursionSeconds = 0.1;  ///< shorter runs outside the band are noise, not an unsettled baseline
 };
 
 /// For each segment (see SegmentStarts with rule.gapSeconds), the time from

@@ -107,8 +107,7 @@ json ChannelJson(const ChannelRecording& c, std::optional<double> frameRate, con
     }
     j["settling"] = {{"k", Number(options.settling.k)}, {"segments", segments}};
   }
-  j["drift_counts_per_degree"] =
-      c.temperatures ? Number(DriftPerDegree(c.dc, c.temperatures, c.size)) : json(nullptr);
+  j["drift_counts_per_degree"] = c.temperatures ? Number(DriftPerDegree(c.dc, c.temperatures, c.size)) : json(nullptr);
   j["spectrum"] = frameRate ? SpectrumJson(ac, *frameRate, options) : json(nullptr);
   j["events"] = options.detector ? EventsJson(c, ac, snr.quiet.rms, *options.detector) : json(nullptr);
   return j;

@@ -16,23 +16,23 @@ namespace ana {
 /// the DC samples) and, when the frames carry them, its temperature in
 /// degrees. The arrays hold size elements and outlive the call.
 struct ChannelRecording {
-  int channel = 1;                        ///< 1..8
+  int channel = 1;  ///< 1..8
   size_t size = 0;
   const double* times = nullptr;
   const int* dc = nullptr;
   const double* ac = nullptr;
-  const double* temperatures = nullptr;   ///< null: no temperatures
+  const double* temperatures = nullptr;  ///< null: no temperatures
 };
 
 /// What the report measures, beyond the whole log's statistics.
 struct ReportOptions {
-  std::vector<TimeSpan> quiet;                 ///< nobody in the field
-  std::vector<TimeSpan> walks;                 ///< someone walking
-  std::optional<DetectorSettings> detector;    ///< run the detector with these
-  SettlingRule settling;                       ///< when the AC trace counts as settled
-  double bandFromHz = 0.1;                     ///< band of the band RMS
+  std::vector<TimeSpan> quiet;               ///< nobody in the field
+  std::vector<TimeSpan> walks;               ///< someone walking
+  std::optional<DetectorSettings> detector;  ///< run the detector with these
+  SettlingRule settling;                     ///< when the AC trace counts as settled
+  double bandFromHz = 0.1;                   ///< band of the band RMS
   double bandToHz = 10;
-  double resolutionHz = 0.02;                  ///< wanted spectrum resolution
+  double resolutionHz = 0.02;  ///< wanted spectrum resolution
 };
 
 /// The figures of every channel as JSON text (ending in a newline): the

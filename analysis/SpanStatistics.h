@@ -16,11 +16,11 @@ struct SpanStatistics {
   double mean = 0;
   double min = 0;
   double max = 0;
-  double peakToPeak = 0;           ///< max - min
-  double rms = 0;                  ///< about the mean, population (divides by N)
-  double sampleStdDev = 0;         ///< divides by N - 1; 0 for a single sample
-  std::optional<double> slope;     ///< least squares against time, counts/s; none when all times are equal
-  double durationSeconds = 0;      ///< last time - first time
+  double peakToPeak = 0;        ///< max - min
+  double rms = 0;               ///< about the mean, population (divides by N)
+  double sampleStdDev = 0;      ///< divides by N - 1; 0 for a single sample
+  std::optional<double> slope;  ///< least squares against time, counts/s; none when all times are equal
+  double durationSeconds = 0;   ///< last time - first time
 };
 
 /// The figures of a series; all zero (count 0) for an empty one.

@@ -52,8 +52,10 @@ double Median(std::vector<double> values) {
 
 size_t NearestBin(const Spectrum& spectrum, double hz) {
   const double bin = std::round(hz / spectrum.resolution);
-  const double last = static_cast<double>(spectrum.psd.size() - 1);
-  return static_cast<size_t>(std::clamp(bin, 0.0, last));
+  // Compared before converting: a NaN or out-of-range real has no size_t.
+  if (!(bin > 0)) return 0;
+  const size_t last = spectrum.psd.size() - 1;
+  return bin < static_cast<double>(last) ? static_cast<size_t>(bin) : last;
 }
 
 }  // namespace
@@ -161,7 +163,8 @@ std::vector<MainsPeak> FindMainsPeaks(const Spectrum& spectrum, int maxHarmonic,
       }
       const double floor = Median(around);
       const double line = spectrum.psd[static_cast<size_t>(centre)];
-      p.prominenceDb = floor > 0 ? 10 * std::log10(line / floor) : (line > 0 ? std::numeric_limits<double>::infinity() : 0);
+      p.prominenceDb =
+          floor > 0 ? 10 * std::log10(line / floor) : (line > 0 ? std::numeric_limits<double>::infinity() : 0);
       p.flagged = p.prominenceDb >= minProminenceDb;
       peaks.push_back(p);
     }

@@ -7,11 +7,11 @@ namespace ana {
 
 /// A one-sided power spectral density by Welch's method.
 struct Spectrum {
-  double sampleRate = 0;       ///< frames per second
-  double resolution = 0;       ///< bin spacing in Hz (sampleRate / segmentLength)
-  size_t segmentLength = 0;    ///< samples per segment
-  size_t averages = 0;         ///< segments averaged; 0 when the input was too short
-  std::vector<double> psd;     ///< counts^2/Hz at bin k = k * resolution, k = 0..segmentLength/2
+  double sampleRate = 0;     ///< frames per second
+  double resolution = 0;     ///< bin spacing in Hz (sampleRate / segmentLength)
+  size_t segmentLength = 0;  ///< samples per segment
+  size_t averages = 0;       ///< segments averaged; 0 when the input was too short
+  std::vector<double> psd;   ///< counts^2/Hz at bin k = k * resolution, k = 0..segmentLength/2
 
   /// Frequency of a bin in Hz.
   double Frequency(size_t bin) const { return static_cast<double>(bin) * resolution; }
@@ -35,8 +35,8 @@ double BandRms(const Spectrum& spectrum, double fromHz, double toHz);
 
 /// A line read off the spectrum.
 struct ToneReading {
-  double frequency = 0;   ///< frequency of its largest bin, Hz
-  double amplitude = 0;   ///< sine amplitude (half its peak-to-peak), counts
+  double frequency = 0;  ///< frequency of its largest bin, Hz
+  double amplitude = 0;  ///< sine amplitude (half its peak-to-peak), counts
 };
 
 /// The largest line within searchHz of nearHz: its amplitude from the power

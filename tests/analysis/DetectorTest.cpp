@@ -1,5 +1,3 @@
-#include "analysis/Detector.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +5,8 @@
 #include <cstddef>
 #include <random>
 #include <vector>
+
+#include "analysis/Detector.h"
 
 namespace {
 
@@ -59,7 +59,10 @@ TEST(Detector, FollowsPulseCountWindowBlindTimeAndAlternation) {
       {"inside the band is no pulse", {40, false, 1, 5, 0, false}, {{1, 40}, {2, -40}}, {}, {}},
       {"two within the window", {40, false, 2, 2, 0, false}, {{1, 50}, {2.5, 50}, {5, 50}, {8, 50}}, {2.5}, {1}},
       {"window slides past old pulses", {40, false, 2, 2, 0, false}, {{1, 50}, {4, 50}, {5.5, 50}}, {5.5}, {4}},
-      {"blind time after an event", {40, false, 1, 5, 3, false}, {{1, 50}, {2, 50}, {3.9, 50}, {4.5, 50}}, {1, 4.5},
+      {"blind time after an event",
+       {40, false, 1, 5, 3, false},
+       {{1, 50}, {2, 50}, {3.9, 50}, {4.5, 50}},
+       {1, 4.5},
        {1, 4.5}},
       {"alternation restarts on same sign", {40, false, 2, 5, 0, true}, {{1, 50}, {2, 50}, {3, -50}}, {3}, {2}},
       {"without alternation same sign counts", {40, false, 2, 5, 0, false}, {{1, 50}, {2, 50}, {3, -50}}, {2}, {1}},

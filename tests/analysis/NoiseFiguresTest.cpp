@@ -1,9 +1,9 @@
-#include "analysis/NoiseFigures.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
+
+#include "analysis/NoiseFigures.h"
 
 namespace {
 

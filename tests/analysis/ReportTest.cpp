@@ -1,11 +1,10 @@
-#include "analysis/Report.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <nlohmann/json.hpp>
 #include <vector>
 
+#include "analysis/Report.h"
 #include "analysis/ReportOptions.h"
 
 namespace {
@@ -60,9 +59,9 @@ TEST(ReportOptions, ParsesDetectorSettingsAndRejectsMistakes) {
   ASSERT_TRUE(counts);
   EXPECT_FALSE(counts->inQuietRms);
   EXPECT_EQ(counts->pulses, ana::DetectorSettings{}.pulses);
-  for (const char* bad : {"threshold=0", "threshold=-4", "threshold=xrms", "pulses=0", "pulses=101", "pulses=2.5",
-                          "window=-1", "blind=inf", "alternate=yes", "speed=3", "threshold", "pulses=1,pulses=2", "",
-                          "threshold=40,"}) {
+  for (const char* bad :
+       {"threshold=0", "threshold=-4", "threshold=xrms", "pulses=0", "pulses=101", "pulses=2.5", "window=-1",
+        "blind=inf", "alternate=yes", "speed=3", "threshold", "pulses=1,pulses=2", "", "threshold=40,"}) {
     SCOPED_TRACE(bad);
     error.clear();
     EXPECT_FALSE(ana::ParseDetectorSettings(bad, error));

@@ -1,5 +1,3 @@
-#include "analysis/Spectrum.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +5,7 @@
 #include <vector>
 
 #include "acquisition/TraceMath.h"
+#include "analysis/Spectrum.h"
 
 namespace {
 
