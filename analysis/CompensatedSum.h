@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-namespace ana {
+namespace analysis {
 
 /// A running sum of doubles with Neumaier's compensation: the rounding error
 /// of every addition is carried apart and added back at the end, so the
@@ -30,4 +30,4 @@ class CompensatedSum {
   double m_compensation = 0;
 };
 
-}  // namespace ana
+}  // namespace analysis

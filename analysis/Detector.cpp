@@ -7,7 +7,7 @@
 
 #include "analysis/SpanStatistics.h"
 
-namespace ana {
+namespace analysis {
 
 namespace {
 
@@ -185,4 +185,4 @@ std::string WhatIfCsv(const std::vector<WhatIfResult>& results) {
   return csv;
 }
 
-}  // namespace ana
+}  // namespace analysis

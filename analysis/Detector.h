@@ -7,7 +7,7 @@
 
 #include "analysis/SampleSeries.h"
 
-namespace ana {
+namespace analysis {
 
 /// The knobs of a digital PIR detector run on the AC trace.
 struct DetectorSettings {
@@ -120,4 +120,4 @@ std::vector<DetectorSettings> SettingsGrid(const DetectorSettings& base, const s
 /// The what-if table as comma-separated text, one line per setting.
 std::string WhatIfCsv(const std::vector<WhatIfResult>& results);
 
-}  // namespace ana
+}  // namespace analysis

@@ -6,7 +6,7 @@
 #include "analysis/CompensatedSum.h"
 #include "analysis/SpanStatistics.h"
 
-namespace ana {
+namespace analysis {
 
 namespace {
 
@@ -97,8 +97,8 @@ std::vector<Settling> ComputeSettling(const SampleSeries<double>& series, double
   return result;
 }
 
-std::optional<double> DriftPerDegree(const int* dc, const double* temperatures, size_t size) {
+std::optional<double> DriftPerDegree(const double* dc, const double* temperatures, size_t size) {
   return LeastSquaresSlope(temperatures, dc, size);
 }
 
-}  // namespace ana
+}  // namespace analysis

@@ -6,7 +6,7 @@
 
 #include "analysis/SampleSeries.h"
 
-namespace ana {
+namespace analysis {
 
 /// Peak-to-peak and RMS (about the mean, population) of the samples within
 /// a set of spans, pooled: the spans' samples are taken together as one set.
@@ -65,6 +65,6 @@ std::vector<Settling> ComputeSettling(const SampleSeries<double>& series, double
 /// DC drift against temperature: least-squares slope of the DC samples
 /// against the frames' temperatures in counts per degree. Nothing when the
 /// temperature does not vary.
-std::optional<double> DriftPerDegree(const int* dc, const double* temperatures, size_t size);
+std::optional<double> DriftPerDegree(const double* dc, const double* temperatures, size_t size);
 
-}  // namespace ana
+}  // namespace analysis

@@ -11,7 +11,7 @@
 #include "analysis/SpanStatistics.h"
 #include "analysis/Spectrum.h"
 
-namespace ana {
+namespace analysis {
 
 namespace {
 
@@ -86,7 +86,7 @@ json EventsJson(const ChannelRecording& c, const SampleSeries<double>& ac, doubl
 }
 
 json ChannelJson(const ChannelRecording& c, std::optional<double> frameRate, const ReportOptions& options) {
-  const SampleSeries<int> dc{c.dc, c.times, c.size};
+  const SampleSeries<double> dc{c.dc, c.times, c.size};
   const SampleSeries<double> ac{c.ac, c.times, c.size};
   json j = {{"channel", c.channel},
             {"dc", StatisticsJson(ComputeStatistics(dc))},
@@ -132,4 +132,4 @@ std::string ReportJson(const std::vector<ChannelRecording>& channels, const Repo
   return report.dump(2) + "\n";
 }
 
-}  // namespace ana
+}  // namespace analysis

@@ -9,7 +9,7 @@
 #include "analysis/NoiseFigures.h"
 #include "analysis/SampleSeries.h"
 
-namespace ana {
+namespace analysis {
 
 /// One channel of a recording as the report reads it: per frame its time
 /// (seconds, ascending), its DC sample, its AC value (the live high-pass of
@@ -19,7 +19,7 @@ struct ChannelRecording {
   int channel = 1;  ///< 1..8
   size_t size = 0;
   const double* times = nullptr;
-  const int* dc = nullptr;
+  const double* dc = nullptr;
   const double* ac = nullptr;
   const double* temperatures = nullptr;  ///< null: no temperatures
 };
@@ -45,4 +45,4 @@ struct ReportOptions {
 /// threshold is a multiple of the quiet RMS and no quiet span is given.
 std::string ReportJson(const std::vector<ChannelRecording>& channels, const ReportOptions& options);
 
-}  // namespace ana
+}  // namespace analysis

@@ -7,7 +7,7 @@
 
 #include "analysis/SpanStatistics.h"
 
-namespace ana {
+namespace analysis {
 
 namespace {
 
@@ -140,4 +140,4 @@ std::string FormatDetectorSettings(const DetectorSettings& s) {
          ",blind=" + FormatNumber(s.blindSeconds) + ",alternate=" + (s.alternate ? "1" : "0");
 }
 
-}  // namespace ana
+}  // namespace analysis

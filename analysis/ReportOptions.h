@@ -6,7 +6,7 @@
 #include "analysis/Detector.h"
 #include "analysis/SampleSeries.h"
 
-namespace ana {
+namespace analysis {
 
 /// Parses a span option value "FROM-TO": two times in seconds from the
 /// log's start, each a decimal number ("12.5") or minutes and seconds
@@ -28,4 +28,4 @@ std::optional<DetectorSettings> ParseDetectorSettings(const std::string& text, s
 /// The settings in the syntax ParseDetectorSettings reads.
 std::string FormatDetectorSettings(const DetectorSettings& settings);
 
-}  // namespace ana
+}  // namespace analysis

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-namespace ana {
+namespace analysis {
 
 template <class Value>
 SampleSeries<Value> Slice(const SampleSeries<Value>& series, const TimeSpan& span) {
@@ -32,4 +32,4 @@ std::optional<double> MeasureFrameRate(const double* times, size_t size) {
   return static_cast<double>(last - *first) / seconds;
 }
 
-}  // namespace ana
+}  // namespace analysis

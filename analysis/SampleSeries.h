@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <optional>
 
-namespace ana {
+namespace analysis {
 
 /// One channel's samples over a run of frames, each with its frame's time in
 /// seconds (ascending). A view: it does not own the arrays, which must hold
@@ -36,4 +36,4 @@ SampleSeries<Value> Slice(const SampleSeries<Value>& series, const TimeSpan& spa
 /// Returns nothing when the times cross fewer than two boundaries.
 std::optional<double> MeasureFrameRate(const double* times, size_t size);
 
-}  // namespace ana
+}  // namespace analysis

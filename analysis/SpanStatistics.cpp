@@ -7,7 +7,7 @@
 
 #include "analysis/CompensatedSum.h"
 
-namespace ana {
+namespace analysis {
 
 namespace {
 
@@ -84,8 +84,6 @@ template SpanStatistics ComputeStatistics(const SampleSeries<double>&);
 
 std::optional<double> LeastSquaresSlope(const double* x, const double* y, size_t size) { return Slope(x, y, size); }
 
-std::optional<double> LeastSquaresSlope(const double* x, const int* y, size_t size) { return Slope(x, y, size); }
-
 std::string FormatNumber(double value) {
   if (std::isnan(value)) return "nan";
   if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
@@ -106,4 +104,4 @@ std::string StatisticsCsv(const std::vector<StatisticsRow>& rows) {
   return csv;
 }
 
-}  // namespace ana
+}  // namespace analysis

@@ -7,7 +7,7 @@
 
 #include "analysis/SampleSeries.h"
 
-namespace ana {
+namespace analysis {
 
 /// Figures of one channel's samples over a span, computed over every sample
 /// with compensated sums. Values are in counts, times in seconds.
@@ -32,9 +32,6 @@ SpanStatistics ComputeStatistics(const SampleSeries<Value>& series);
 /// does not vary (fewer than two distinct values).
 std::optional<double> LeastSquaresSlope(const double* x, const double* y, size_t size);
 
-/// As above with integer y values.
-std::optional<double> LeastSquaresSlope(const double* x, const int* y, size_t size);
-
 /// One line of a statistics table: which channel (1..8) and trace ("DC",
 /// "AC") the figures are of.
 struct StatisticsRow {
@@ -52,4 +49,4 @@ std::string StatisticsCsv(const std::vector<StatisticsRow>& rows);
 /// ("nan", "inf", "-inf" for those).
 std::string FormatNumber(double value);
 
-}  // namespace ana
+}  // namespace analysis

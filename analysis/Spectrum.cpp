@@ -11,7 +11,7 @@
 
 #include "analysis/CompensatedSum.h"
 
-namespace ana {
+namespace analysis {
 
 namespace {
 
@@ -178,4 +178,4 @@ double AcFilterMagnitude(double frequencyHz, double sampleRate) {
   return std::abs(131072.0 * u * u / (131072.0 * u * u + 512.0 * u + 1.0));
 }
 
-}  // namespace ana
+}  // namespace analysis

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <vector>
 
-namespace ana {
+namespace analysis {
 
 /// A one-sided power spectral density by Welch's method.
 struct Spectrum {
@@ -69,4 +69,4 @@ double FoldedFrequency(double frequencyHz, double sampleRate);
 /// a double zero at z = 1 and poles at z = 1 + (-1 +- j)/512.
 double AcFilterMagnitude(double frequencyHz, double sampleRate);
 
-}  // namespace ana
+}  // namespace analysis

@@ -10,8 +10,8 @@
 
 namespace {
 
-using ana::DetectorEvent;
-using ana::DetectorSettings;
+using analysis::DetectorEvent;
+using analysis::DetectorSettings;
 
 constexpr double kStep = 0.1;
 
@@ -39,7 +39,7 @@ Trace MakeTrace(const std::vector<PulseSpec>& pulses, double seconds) {
 }
 
 std::vector<DetectorEvent> Detect(const Trace& trace, const DetectorSettings& settings) {
-  ana::Detector detector(3, ana::ThresholdCounts(settings, 10), settings);
+  analysis::Detector detector(3, analysis::ThresholdCounts(settings, 10), settings);
   detector.Feed(trace.values.data(), trace.times.data(), trace.values.size());
   return detector.Events();
 }
@@ -96,10 +96,10 @@ TEST(Detector, PeakIsLargestExcursionAndMarginIsOverThreshold) {
 }
 
 TEST(Detector, RejectsUnusableSettings) {
-  EXPECT_THROW(ana::Detector(1, -1, {}), std::invalid_argument);
-  EXPECT_THROW(ana::Detector(1, NAN, {}), std::invalid_argument);
-  EXPECT_THROW(ana::Detector(1, 40, {40, false, 0, 5, 2, false}), std::invalid_argument);
-  EXPECT_THROW(ana::Detector(1, 40, {40, false, 1, -5, 2, false}), std::invalid_argument);
+  EXPECT_THROW(analysis::Detector(1, -1, {}), std::invalid_argument);
+  EXPECT_THROW(analysis::Detector(1, NAN, {}), std::invalid_argument);
+  EXPECT_THROW(analysis::Detector(1, 40, {40, false, 0, 5, 2, false}), std::invalid_argument);
+  EXPECT_THROW(analysis::Detector(1, 40, {40, false, 1, -5, 2, false}), std::invalid_argument);
 }
 
 TEST(Detector, SameEventsWhetherFedWholeOrInPieces) {
@@ -112,20 +112,20 @@ TEST(Detector, SameEventsWhetherFedWholeOrInPieces) {
     values[i] = noise(random) + 60 * std::sin(times[i] * 2) * std::sin(times[i] * 0.3);
   }
   const DetectorSettings settings{30, false, 2, 3, 1, true};
-  ana::Detector whole(1, 30, settings);
+  analysis::Detector whole(1, 30, settings);
   whole.Feed(values.data(), times.data(), n);
   ASSERT_GT(whole.Events().size(), 3u);
 
-  ana::Detector lineByLine(1, 30, settings);
+  analysis::Detector lineByLine(1, 30, settings);
   for (size_t i = 0; i < n; ++i) lineByLine.Feed(&values[i], &times[i], 1);
-  ana::Detector chunked(1, 30, settings);
+  analysis::Detector chunked(1, 30, settings);
   std::uniform_int_distribution<size_t> chunk(0, 700);
   for (size_t i = 0; i < n;) {
     const size_t len = std::min(chunk(random), n - i);
     chunked.Feed(values.data() + i, times.data() + i, len);
     i += len;
   }
-  for (const ana::Detector* other : {&lineByLine, &chunked}) {
+  for (const analysis::Detector* other : {&lineByLine, &chunked}) {
     ASSERT_EQ(other->Events().size(), whole.Events().size());
     for (size_t i = 0; i < whole.Events().size(); ++i) {
       EXPECT_EQ(other->Events()[i].time, whole.Events()[i].time);
@@ -141,23 +141,23 @@ TEST(Detector, EventTableMergesMarksInTimeOrder) {
   e.peak = 80;
   e.threshold = 40;
   e.pulses = 2;
-  EXPECT_EQ(ana::EventTableCsv({e}, {{3, 0, "walk ends, \"slow\""}, {1, 2, "walk starts"}}),
+  EXPECT_EQ(analysis::EventTableCsv({e}, {{3, 0, "walk ends, \"slow\""}, {1, 2, "walk starts"}}),
             "time_s,channel,kind,peak,margin_db,pulses,label\n"
             "1,2,mark,,,,walk starts\n"
             "2.5,4,event,80,6.020599913279624,2,\n"
             "3,0,mark,,,,\"walk ends, \"\"slow\"\"\"\n");
-  EXPECT_DOUBLE_EQ(ana::EventsPerHour(3, 1800), 6);
-  EXPECT_EQ(ana::EventsPerHour(3, 0), 0);
+  EXPECT_DOUBLE_EQ(analysis::EventsPerHour(3, 1800), 6);
+  EXPECT_EQ(analysis::EventsPerHour(3, 0), 0);
 }
 
 TEST(Detector, WhatIfCountsCaughtWalksAndFalseEventsPerQuietHour) {
   // Walks at 0.5..1.5 s and 10..11 s of a 20 s log; pulses of 80 in the
   // first walk and at 5 s, of 30 in the second walk.
   const Trace trace = MakeTrace({{1, 80}, {5, -80}, {10.2, 30}}, 20.1);
-  const ana::SampleSeries<double> ac{trace.values.data(), trace.times.data(), trace.values.size()};
-  const auto grid = ana::SettingsGrid({0, false, 1, 3, 0, false}, {20, 50}, {1, 2});
+  const analysis::SampleSeries<double> ac{trace.values.data(), trace.times.data(), trace.values.size()};
+  const auto grid = analysis::SettingsGrid({0, false, 1, 3, 0, false}, {20, 50}, {1, 2});
   ASSERT_EQ(grid.size(), 4u);
-  const auto results = ana::RunWhatIf({{1, ac, 5}, {2, ac, 5}}, grid, {{0.5, 1.5}, {10, 11}});
+  const auto results = analysis::RunWhatIf({{1, ac, 5}, {2, ac, 5}}, grid, {{0.5, 1.5}, {10, 11}});
   ASSERT_EQ(results.size(), 4u);
   const int caught[] = {2, 0, 1, 0};
   const size_t falseEvents[] = {2, 0, 2, 0};  // one per channel at 5 s; no two pulses lie within 3 s

@@ -14,8 +14,8 @@ using nlohmann::json;
 constexpr size_t kFramesPerSecond = 333;
 
 // The channels from second `from` on, as a report over that selection reads them.
-std::vector<ana::ChannelRecording> From(std::vector<support::SimulatedChannel>& channels, double from) {
-  std::vector<ana::ChannelRecording> recordings;
+std::vector<analysis::ChannelRecording> From(std::vector<support::SimulatedChannel>& channels, double from) {
+  std::vector<analysis::ChannelRecording> recordings;
   for (size_t k = 0; k < channels.size(); ++k) {
     support::SimulatedChannel& c = channels[k];
     const auto skip = static_cast<size_t>(std::ceil(from * kFramesPerSecond));
@@ -34,11 +34,11 @@ TEST(ReportKnownTruth, ScriptedWalksReadBackAsSwingAndEvents) {
   const double swing[] = {300, 150};
   truth.walks = {{70, 1, swing[0]}, {90, 2, swing[1]}};
   auto channels = support::SimulatedRecording({2, true, 5}, truth, 110 * kFramesPerSecond);
-  ana::ReportOptions options;
+  analysis::ReportOptions options;
   options.quiet = {{40, 60}};
   options.walks = {{70, 72}, {90, 92}};
-  options.detector = ana::DetectorSettings{30, false, 2, 3, 2, true};
-  const json report = json::parse(ana::ReportJson(From(channels, 0), options));
+  options.detector = analysis::DetectorSettings{30, false, 2, 3, 2, true};
+  const json report = json::parse(analysis::ReportJson(From(channels, 0), options));
   for (size_t k = 0; k < 2; ++k) {
     SCOPED_TRACE(k + 1);
     const json& c = report["channels"][k];
@@ -65,7 +65,7 @@ TEST(ReportKnownTruth, TonesAndTemperatureRampReadBack) {
   truth.tones = {{7.3, 20}, {200, 8}};
   truth.ramp = sim::TemperatureRamp{2, 40};
   auto channels = support::SimulatedRecording({1, true, 6}, truth, 330 * kFramesPerSecond);
-  const json report = json::parse(ana::ReportJson(From(channels, 30), {}));
+  const json report = json::parse(analysis::ReportJson(From(channels, 30), {}));
   EXPECT_NEAR(report["frame_rate_hz"].get<double>(), 1000.0 / 3, 0.5);
   const json& c = report["channels"][0];
   const json& spectrum = c["spectrum"];

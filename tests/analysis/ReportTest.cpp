@@ -11,15 +11,15 @@ namespace {
 
 struct SpanCase {
   const char* text;
-  std::optional<ana::TimeSpan> span;
+  std::optional<analysis::TimeSpan> span;
 };
 
 TEST(ReportOptions, ParsesSpansInSecondsOrClockForm) {
   const std::vector<SpanCase> cases = {
-      {"12.5-40", ana::TimeSpan{12.5, 40}},
-      {"1:30-2:00.5", ana::TimeSpan{90, 120.5}},
-      {"1:02:03-1:02:03", ana::TimeSpan{3723, 3723}},
-      {"0-0.003", ana::TimeSpan{0, 0.003}},
+      {"12.5-40", analysis::TimeSpan{12.5, 40}},
+      {"1:30-2:00.5", analysis::TimeSpan{90, 120.5}},
+      {"1:02:03-1:02:03", analysis::TimeSpan{3723, 3723}},
+      {"0-0.003", analysis::TimeSpan{0, 0.003}},
       {"40-12", std::nullopt},
       {"12", std::nullopt},
       {"-5-10", std::nullopt},
@@ -33,7 +33,7 @@ TEST(ReportOptions, ParsesSpansInSecondsOrClockForm) {
   for (const SpanCase& c : cases) {
     SCOPED_TRACE(c.text);
     std::string error;
-    const auto span = ana::ParseSpan(c.text, error);
+    const auto span = analysis::ParseSpan(c.text, error);
     ASSERT_EQ(span.has_value(), c.span.has_value());
     if (span) {
       EXPECT_DOUBLE_EQ(span->from, c.span->from);
@@ -46,7 +46,7 @@ TEST(ReportOptions, ParsesSpansInSecondsOrClockForm) {
 
 TEST(ReportOptions, ParsesDetectorSettingsAndRejectsMistakes) {
   std::string error;
-  const auto s = ana::ParseDetectorSettings("threshold=3.5xrms,pulses=2,window=5,blind=0.5,alternate=1", error);
+  const auto s = analysis::ParseDetectorSettings("threshold=3.5xrms,pulses=2,window=5,blind=0.5,alternate=1", error);
   ASSERT_TRUE(s) << error;
   EXPECT_EQ(s->threshold, 3.5);
   EXPECT_TRUE(s->inQuietRms);
@@ -54,17 +54,17 @@ TEST(ReportOptions, ParsesDetectorSettingsAndRejectsMistakes) {
   EXPECT_EQ(s->windowSeconds, 5);
   EXPECT_EQ(s->blindSeconds, 0.5);
   EXPECT_TRUE(s->alternate);
-  EXPECT_EQ(ana::FormatDetectorSettings(*s), "threshold=3.5xrms,pulses=2,window=5,blind=0.5,alternate=1");
-  const auto counts = ana::ParseDetectorSettings("threshold=40", error);
+  EXPECT_EQ(analysis::FormatDetectorSettings(*s), "threshold=3.5xrms,pulses=2,window=5,blind=0.5,alternate=1");
+  const auto counts = analysis::ParseDetectorSettings("threshold=40", error);
   ASSERT_TRUE(counts);
   EXPECT_FALSE(counts->inQuietRms);
-  EXPECT_EQ(counts->pulses, ana::DetectorSettings{}.pulses);
+  EXPECT_EQ(counts->pulses, analysis::DetectorSettings{}.pulses);
   for (const char* bad :
        {"threshold=0", "threshold=-4", "threshold=xrms", "pulses=0", "pulses=101", "pulses=2.5", "window=-1",
         "blind=inf", "alternate=yes", "speed=3", "threshold", "pulses=1,pulses=2", "", "threshold=40,"}) {
     SCOPED_TRACE(bad);
     error.clear();
-    EXPECT_FALSE(ana::ParseDetectorSettings(bad, error));
+    EXPECT_FALSE(analysis::ParseDetectorSettings(bad, error));
     EXPECT_FALSE(error.empty());
   }
 }
@@ -72,19 +72,19 @@ TEST(ReportOptions, ParsesDetectorSettingsAndRejectsMistakes) {
 TEST(Report, GivesEveryFigureOrNullWhereItCannotBeComputed) {
   // Four seconds at 4 frames per second: quiet, a swing from 2 s to 2.75 s, quiet.
   std::vector<double> times, ac, degrees;
-  std::vector<int> dc;
+  std::vector<double> dc;
   for (int i = 0; i < 16; ++i) {
     times.push_back(0.25 * i);
     ac.push_back((i % 2 ? 1 : -1) * (i >= 8 && i < 12 ? 50 : 1));
     dc.push_back(1000 + 2 * i);
     degrees.push_back(20 + 0.5 * i);
   }
-  const ana::ChannelRecording channel{2, times.size(), times.data(), dc.data(), ac.data(), degrees.data()};
-  ana::ReportOptions options;
+  const analysis::ChannelRecording channel{2, times.size(), times.data(), dc.data(), ac.data(), degrees.data()};
+  analysis::ReportOptions options;
   options.quiet = {{0, 1.75}};
   options.walks = {{2, 2.75}};
-  options.detector = ana::DetectorSettings{10, true, 1, 5, 0.1, false};
-  const auto report = nlohmann::json::parse(ana::ReportJson({channel}, options));
+  options.detector = analysis::DetectorSettings{10, true, 1, 5, 0.1, false};
+  const auto report = nlohmann::json::parse(analysis::ReportJson({channel}, options));
   EXPECT_DOUBLE_EQ(report["frame_rate_hz"].get<double>(), 4);
   const auto& c = report["channels"][0];
   EXPECT_EQ(c["channel"], 2);
@@ -100,15 +100,15 @@ TEST(Report, GivesEveryFigureOrNullWhereItCannotBeComputed) {
   EXPECT_EQ(report["detector"], "threshold=10xrms,pulses=1,window=5,blind=0.1,alternate=0");
 
   // No spans, no temperatures, too short for a frame rate.
-  const ana::ChannelRecording bare{1, 3, times.data(), dc.data(), ac.data(), nullptr};
-  const auto plain = nlohmann::json::parse(ana::ReportJson({bare}, {}));
+  const analysis::ChannelRecording bare{1, 3, times.data(), dc.data(), ac.data(), nullptr};
+  const auto plain = nlohmann::json::parse(analysis::ReportJson({bare}, {}));
   EXPECT_TRUE(plain["frame_rate_hz"].is_null());
   for (const char* key : {"snr", "settling", "drift_counts_per_degree", "spectrum", "events"}) {
     EXPECT_TRUE(plain["channels"][0][key].is_null()) << key;
   }
-  ana::ReportOptions rmsWithoutQuiet;
-  rmsWithoutQuiet.detector = ana::DetectorSettings{3, true};
-  EXPECT_THROW(ana::ReportJson({bare}, rmsWithoutQuiet), std::invalid_argument);
+  analysis::ReportOptions rmsWithoutQuiet;
+  rmsWithoutQuiet.detector = analysis::DetectorSettings{3, true};
+  EXPECT_THROW(analysis::ReportJson({bare}, rmsWithoutQuiet), std::invalid_argument);
 }
 
 }  // namespace

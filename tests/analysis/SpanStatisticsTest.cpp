@@ -9,8 +9,8 @@
 
 namespace {
 
-using ana::ComputeStatistics;
-using ana::SampleSeries;
+using analysis::ComputeStatistics;
+using analysis::SampleSeries;
 
 struct StatisticsCase {
   const char* name;
@@ -101,11 +101,11 @@ TEST(SpanStatistics, AgreesWithExtendedPrecisionReference) {
 TEST(SpanStatistics, CsvHasOneLinePerRowAndLeavesMissingSlopeEmpty) {
   const std::vector<double> v = {1, 2}, t = {0, 0.5};
   const std::vector<double> one = {3}, oneT = {1};
-  const std::vector<ana::StatisticsRow> rows = {
+  const std::vector<analysis::StatisticsRow> rows = {
       {1, "DC", ComputeStatistics(SampleSeries<double>{v.data(), t.data(), 2})},
       {8, "AC", ComputeStatistics(SampleSeries<double>{one.data(), oneT.data(), 1})},
   };
-  EXPECT_EQ(ana::StatisticsCsv(rows),
+  EXPECT_EQ(analysis::StatisticsCsv(rows),
             "channel,trace,n,mean,min,max,peak_to_peak,rms,sample_std_dev,slope_per_s,duration_s\n"
             "1,DC,2,1.5,1,2,1,0.5,0.7071067811865476,2,0.5\n"
             "8,AC,1,3,3,3,0,0,0,,0\n");
@@ -129,7 +129,7 @@ TEST(SampleSeries, FrameRateCountsFramesBetweenSecondBoundaries) {
     SCOPED_TRACE(c.name);
     std::vector<double> times(c.frames);
     for (size_t i = 0; i < c.frames; ++i) times[i] = c.start + c.step * static_cast<double>(i);
-    const auto rate = ana::MeasureFrameRate(times.data(), times.size());
+    const auto rate = analysis::MeasureFrameRate(times.data(), times.size());
     ASSERT_EQ(rate.has_value(), c.rate.has_value());
     if (c.rate) {
       EXPECT_NEAR(*rate, *c.rate, 1e-12);

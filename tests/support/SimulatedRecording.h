@@ -10,7 +10,7 @@ namespace support {
 /// One channel of the simulated board's frames as a recording holds them.
 struct SimulatedChannel {
   std::vector<double> times;    ///< seconds from the first frame, one frame period apart
-  std::vector<int> dc;          ///< the samples
+  std::vector<double> dc;       ///< the samples
   std::vector<double> ac;       ///< the live high-pass of the samples, from a resting filter
   std::vector<double> degrees;  ///< the temperature bytes read as degrees
 };
