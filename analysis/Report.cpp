@@ -57,7 +57,9 @@ json SpectrumJson(const SampleSeries<double>& ac, double frameRate, const Report
                      {"amplitude", Number(p.amplitude)},
                      {"prominence_db", Number(p.prominenceDb)}});
   }
-  return {{"resolution_hz", Number(s.resolution)},
+  return {{"from_s", Number(ac.times[0])},
+          {"to_s", Number(ac.times[ac.size - 1])},
+          {"resolution_hz", Number(s.resolution)},
           {"averages", s.averages},
           {"band_from_hz", Number(options.bandFromHz)},
           {"band_to_hz", Number(options.bandToHz)},
@@ -85,6 +87,18 @@ json EventsJson(const ChannelRecording& c, const SampleSeries<double>& ac, doubl
           {"list", list}};
 }
 
+/// The part of the AC trace the spectrum covers: the first segment, from
+/// where it settled when that is known. The filter's start-up transient
+/// would swamp the band, and a gap would join unrelated pieces.
+SampleSeries<double> SpectrumPart(const SampleSeries<double>& ac, const std::vector<Settling>& settling,
+                                  const ReportOptions& options) {
+  const std::vector<size_t> starts = SegmentStarts(ac.times, ac.size, options.settling.gapSeconds);
+  const size_t end = starts.size() > 1 ? starts[1] : ac.size;
+  SampleSeries<double> part{ac.values, ac.times, end};
+  if (settling.empty() || !settling.front().seconds) return part;
+  return Slice(part, {ac.times[0] + *settling.front().seconds, ac.times[end - 1]});
+}
+
 json ChannelJson(const ChannelRecording& c, std::optional<double> frameRate, const ReportOptions& options) {
   const SampleSeries<double> dc{c.dc, c.times, c.size};
   const SampleSeries<double> ac{c.ac, c.times, c.size};
@@ -100,15 +114,20 @@ json ChannelJson(const ChannelRecording& c, std::optional<double> frameRate, con
                 {"rms_db", Number(snr.rmsDb)}};
   }
   j["settling"] = nullptr;
+  std::vector<Settling> settling;
   if (snr.quiet.count > 0) {
+    settling = ComputeSettling(ac, snr.quiet.mean, snr.quiet.rms, options.settling, options.walks);
     json segments = json::array();
-    for (const Settling& s : ComputeSettling(ac, snr.quiet.mean, snr.quiet.rms, options.settling, options.walks)) {
+    for (const Settling& s : settling) {
       segments.push_back({{"start_s", Number(s.start)}, {"seconds", Number(s.seconds)}});
     }
     j["settling"] = {{"k", Number(options.settling.k)}, {"segments", segments}};
   }
   j["drift_counts_per_degree"] = c.temperatures ? Number(DriftPerDegree(c.dc, c.temperatures, c.size)) : json(nullptr);
-  j["spectrum"] = frameRate ? SpectrumJson(ac, *frameRate, options) : json(nullptr);
+  j["spectrum"] = frameRate ? SpectrumJson(SpectrumPart(ac, settling, options), *frameRate, options) : json(nullptr);
+  if (options.detector && options.detector->inQuietRms && snr.quiet.count == 0) {
+    throw std::invalid_argument("the quiet spans hold no frames to take the detector threshold from");
+  }
   j["events"] = options.detector ? EventsJson(c, ac, snr.quiet.rms, *options.detector) : json(nullptr);
   return j;
 }

@@ -39,10 +39,11 @@ struct ReportOptions {
 /// frame rate measured from the frame times; per channel the DC and AC
 /// statistics, SNR and settling (with quiet spans; SNR also needs walks),
 /// DC drift per degree (with temperatures), the AC spectrum's band RMS, RMS
-/// above the band and mains lines (when the frame rate could be measured),
+/// above the band and mains lines (when the frame rate could be measured;
+/// over the log's first segment, from where it settled when that is known),
 /// and the detector's events (with settings). Figures that cannot be
 /// computed are null. Throws std::invalid_argument when the detector's
-/// threshold is a multiple of the quiet RMS and no quiet span is given.
+/// threshold is a multiple of the quiet RMS and the quiet spans hold no frames.
 std::string ReportJson(const std::vector<ChannelRecording>& channels, const ReportOptions& options);
 
 }  // namespace analysis
