@@ -121,7 +121,9 @@ json ChannelJson(const ChannelRecording& c, std::optional<double> frameRate, con
     for (const Settling& s : settling) {
       segments.push_back({{"start_s", Number(s.start)}, {"seconds", Number(s.seconds)}});
     }
-    j["settling"] = {{"k", Number(options.settling.k)}, {"segments", segments}};
+    j["settling"] = {{"k", Number(options.settling.k)},
+                     {"min_excursion_s", Number(options.settling.minExcursionSeconds)},
+                     {"segments", segments}};
   }
   j["drift_counts_per_degree"] = c.temperatures ? Number(DriftPerDegree(c.dc, c.temperatures, c.size)) : json(nullptr);
   j["spectrum"] = frameRate ? SpectrumJson(SpectrumPart(ac, settling, options), *frameRate, options) : json(nullptr);
