@@ -11,30 +11,10 @@ namespace analysis {
 
 namespace {
 
-template <class X, class Y>
-std::optional<double> SlopeAboutMeans(const X* x, const Y* y, size_t size, double meanX, double meanY) {
-  CompensatedSum sxx;
-  CompensatedSum sxy;
-  for (size_t i = 0; i < size; ++i) {
-    const double dx = static_cast<double>(x[i]) - meanX;
-    sxx.Add(dx * dx);
-    sxy.Add(dx * (static_cast<double>(y[i]) - meanY));
-  }
-  if (!(sxx.Value() > 0)) return std::nullopt;
-  return sxy.Value() / sxx.Value();
-}
-
-template <class Value>
-double Mean(const Value* values, size_t size) {
+double Mean(const double* values, size_t size) {
   CompensatedSum sum;
-  for (size_t i = 0; i < size; ++i) sum.Add(static_cast<double>(values[i]));
+  for (size_t i = 0; i < size; ++i) sum.Add(values[i]);
   return sum.Value() / static_cast<double>(size);
-}
-
-template <class Y>
-std::optional<double> Slope(const double* x, const Y* y, size_t size) {
-  if (size < 2) return std::nullopt;
-  return SlopeAboutMeans(x, y, size, Mean(x, size), Mean(y, size));
 }
 
 }  // namespace
@@ -82,7 +62,20 @@ SpanStatistics ComputeStatistics(const SampleSeries<Value>& series) {
 template SpanStatistics ComputeStatistics(const SampleSeries<int32_t>&);
 template SpanStatistics ComputeStatistics(const SampleSeries<double>&);
 
-std::optional<double> LeastSquaresSlope(const double* x, const double* y, size_t size) { return Slope(x, y, size); }
+std::optional<double> LeastSquaresSlope(const double* x, const double* y, size_t size) {
+  if (size < 2) return std::nullopt;
+  const double meanX = Mean(x, size);
+  const double meanY = Mean(y, size);
+  CompensatedSum sxx;
+  CompensatedSum sxy;
+  for (size_t i = 0; i < size; ++i) {
+    const double dx = x[i] - meanX;
+    sxx.Add(dx * dx);
+    sxy.Add(dx * (y[i] - meanY));
+  }
+  if (!(sxx.Value() > 0)) return std::nullopt;
+  return sxy.Value() / sxx.Value();
+}
 
 std::string FormatNumber(double value) {
   if (std::isnan(value)) return "nan";
