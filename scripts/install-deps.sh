@@ -23,6 +23,8 @@ run_packages=(
   # and on a Wayland desktop the window would go through X.
   libxkbcommon-dev qt6-wayland
   fonts-dejavu-core fonts-liberation2
+  # The measurements' spectrum transform and their JSON report.
+  libkissfft-dev nlohmann-json3-dev
 )
 package_packages=(dpkg-dev file)
 test_packages=(
