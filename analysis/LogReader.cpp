@@ -1,0 +1,105 @@
+#include "analysis/LogReader.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <memory>
+
+namespace analysis {
+
+LogReader::LogReader(Source source) : m_source(std::move(source)) {}
+
+bool LogReader::Open(const std::string& path, std::string& error) {
+  auto file = std::make_shared<std::ifstream>(path, std::ios::binary);
+  if (!*file) {
+    error = "cannot open " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  m_source = [file](char* into, size_t size) -> std::ptrdiff_t {
+    // A stream at its end stays there until cleared; clearing lets bytes
+    // written since then be read.
+    file->clear();
+    file->read(into, static_cast<std::streamsize>(size));
+    if (file->bad()) return -1;
+    return static_cast<std::ptrdiff_t>(file->gcount());
+  };
+  return true;
+}
+
+std::optional<LogLine> LogReader::Next() {
+  size_t begin = 0;
+  size_t size = 0;
+  while (NextWholeLine(begin, size)) {
+    ++m_lines;
+    // The line's own bytes without the LF; ParseLogLine drops a CR.
+    if (auto frame = ParseLogLine(std::string_view(m_buffer.data() + begin, size - 1))) {
+      return LogLine{*frame, m_bufferOffset + begin, std::string_view(m_buffer.data() + begin, size)};
+    }
+    CountSkipped();
+  }
+  return std::nullopt;
+}
+
+void LogReader::Finish() {
+  if (m_finished) return;
+  m_finished = true;
+  if (!Waiting()) return;
+  ++m_lines;
+  CountSkipped();
+  m_bufferOffset += m_end;
+  m_begin = m_end = m_searched = 0;
+  m_discarding = false;
+}
+
+void LogReader::CountSkipped() {
+  ++m_skipped;
+  if (m_firstSkipped == 0) m_firstSkipped = m_lines;
+}
+
+bool LogReader::NextWholeLine(size_t& begin, size_t& size) {
+  if (m_finished) return false;
+  while (true) {
+    const char* from = m_buffer.data() + m_begin + m_searched;
+    const auto* lf = static_cast<const char*>(std::memchr(from, '\n', m_end - m_begin - m_searched));
+    if (lf) {
+      begin = m_begin;
+      size = static_cast<size_t>(lf - m_buffer.data()) + 1 - m_begin;
+      m_begin += size;
+      m_searched = 0;
+      if (!m_discarding) return true;
+      // The end of an overlong line: it was counted as one line, skipped.
+      m_discarding = false;
+      ++m_lines;
+      CountSkipped();
+      continue;
+    }
+    m_searched = m_end - m_begin;
+    // A line longer than any log line (its CR aside) is not kept: the rest
+    // of it is dropped as it comes, so memory stays bounded.
+    if (m_searched > kMaxLogLineLength + 1) {
+      m_discarding = true;
+      m_bufferOffset += m_end;
+      m_begin = m_end = m_searched = 0;
+    }
+    if (!Refill()) return false;
+  }
+}
+
+bool LogReader::Refill() {
+  if (!m_source || m_readError) return false;
+  if (m_begin > 0) {
+    std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
+    m_bufferOffset += m_begin;
+    m_end -= m_begin;
+    m_begin = 0;
+  }
+  const std::ptrdiff_t got = m_source(m_buffer.data() + m_end, m_buffer.size() - m_end);
+  if (got < 0) {
+    m_readError = true;
+    return false;
+  }
+  m_end += static_cast<size_t>(got);
+  return got > 0;
+}
+
+}  // namespace analysis

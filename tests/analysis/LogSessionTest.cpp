@@ -1,0 +1,145 @@
+#include "analysis/LogSession.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "analysis/LogLoader.h"
+#include "analysis/SpanExport.h"
+#include "analysis/TraceColumns.h"
+#include "tests/support/FileText.h"
+#include "tests/support/LogText.h"
+#include "tests/support/ScratchDirectory.h"
+
+namespace {
+
+using analysis::LogSession;
+using analysis::Trace;
+
+std::string WallClock(int64_t localSecond) {
+  return analysis::CivilDateText(localSecond / analysis::kSecondsPerDay) + " " +
+         analysis::TimeOfDayText(localSecond);
+}
+
+TEST(TimeLine, PlacesFramesEvenlyWithinTheirSecondsAcrossGapsAndMidnight) {
+  struct Case {
+    const char* fileName;
+    std::vector<const char*> stamps;
+    std::vector<double> times;
+    const char* start;
+  };
+  const Case cases[] = {
+      {"2026-12-07_14-05-09.csv",
+       {"14:05:09", "14:05:09", "14:05:10", "14:05:10", "14:05:10", "14:05:10"},
+       {0, 0.5, 1, 1.25, 1.5, 1.75},
+       "2026-12-07 14:05:09"},
+      {"2026-12-07_14-05-09.csv", {"2:05:09 PM", "2:05:12 PM", "2:05:12 PM"}, {0, 3, 3.5}, "2026-12-07 14:05:09"},
+      {"dir/2026-12-31_23-59-59.csv", {"23:59:59", "12:00:00 AM", "0:00:01"}, {0, 1, 2}, "2026-12-31 23:59:59"},
+      {"2026-12-07_23-59-59.csv", {"00:00:01", "00:00:01"}, {0, 0.5}, "2026-12-08 00:00:01"},
+      {"no-date.csv", {"11:00:00 AM", "10:59:59"}, {0, 0.5}, "1970-01-01 11:00:00"},  // clock set back
+  };
+  for (const Case& c : cases) {
+    analysis::TimeLine times(analysis::ParseLogFileName(c.fileName));
+    for (const char* stamp : c.stamps) times.Append(*analysis::ParseTimeOfDay(stamp));
+    std::vector<double> placed;
+    for (uint64_t f = 0; f < times.Frames(); ++f) placed.push_back(times.FrameTime(f));
+    EXPECT_EQ(placed, c.times) << c.fileName << " " << c.stamps[0];
+    EXPECT_EQ(WallClock(times.StartSecond()), c.start) << c.fileName;
+  }
+  for (const char* unreadable : {"14.05.09", "24:00:00", "13:00:00 PM", "0:00:00 AM", "14:5:09", "14:05:09 XM", ""}) {
+    EXPECT_FALSE(analysis::ParseTimeOfDay(unreadable)) << unreadable;
+  }
+}
+
+// Every frame's DC sample and AC output lies inside what its pixel column
+// shows, at random zooms from single frames to the whole log, against the
+// raw samples and the filter run once from the first frame.
+TEST(TraceColumns, EveryValueLiesInsideItsColumnAtAnyZoom) {
+  std::mt19937_64 random(20);
+  LogSession session(analysis::ParseLogFileName("2026-12-07_10-00-00.csv"));
+  constexpr int kChannels = 2;
+  std::vector<std::vector<double>> dc(kChannels), ac(kChannels);
+  std::vector<acq::AcFilterState> filters(kChannels);
+  analysis::LogFrame frame;
+  frame.channels = kChannels;
+  for (int32_t second = 36000; session.Frames() < 30000; ++second) {
+    const int perSecond = random() % 4 == 0 ? 0 : static_cast<int>(random() % 60) + 1;  // 0: a gap
+    for (int i = 0; i < perSecond; ++i) {
+      for (int k = 0; k < kChannels; ++k) {
+        frame.samples[k] = static_cast<uint16_t>(random() % 50 == 0 ? random() : 8000 + random() % 400);
+        dc[k].push_back(frame.samples[k]);
+        ac[k].push_back(acq::AcFilterStep(filters[k], frame.samples[k]));
+      }
+      session.Append(frame, second, 0);
+    }
+  }
+  const double duration = session.Times().Duration();
+  for (int zoom = 0; zoom < 40; ++zoom) {
+    analysis::ColumnSpan span;
+    span.width = 1 + static_cast<int>(random() % 600);
+    span.step = duration / span.width * std::pow(10.0, -5.0 * static_cast<double>(random() % 1000) / 1000);
+    span.start = static_cast<double>(random() % 1000) / 1000 * duration - span.step;
+    const auto bounds = analysis::ColumnBounds(session.Times(), span);
+    for (int k = 0; k < kChannels; ++k) {
+      for (const auto& [trace, values] : {std::pair{Trace::Dc, &dc[k]}, std::pair{Trace::Ac, &ac[k]}}) {
+        const auto columns = analysis::TraceColumns(session, k + 1, trace, span);
+        for (size_t x = 0; x < columns.size(); ++x) {
+          for (uint64_t f = bounds[x]; f < bounds[x + 1]; ++f) {
+            const double t = session.Times().FrameTime(f);
+            ASSERT_TRUE(t >= span.start + x * span.step && t < span.start + (x + 1) * span.step) << f;
+            ASSERT_FALSE(columns[x].empty);
+            ASSERT_LE(columns[x].low, (*values)[f]) << "zoom " << zoom << " frame " << f;
+            ASSERT_GE(columns[x].high, (*values)[f]) << "zoom " << zoom << " frame " << f;
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST(SpanExport, ASelectionReopensByteForByteToTheSameFrames) {
+  support::ScratchDirectory scratch;
+  const std::string logPath = (scratch.Path() / "2026-12-07_23-59-58.csv").string();
+  std::string expected;
+  {
+    std::ofstream log(logPath, std::ios::binary);
+    const char* stamps[] = {"23:59:58", "23:59:59", "23:59:59", "00:00:00", "00:00:02", "00:00:03"};
+    uint16_t sample = 100;
+    for (const char* stamp : stamps) {
+      const std::string line = support::LogLineText(stamp, {sample, uint16_t(sample + 1)}, {20, 255});
+      ++sample;
+      log << line << "garbage\r\n";
+      const std::string_view s(stamp);
+      if (s == "23:59:59" || s == "00:00:00" || s == "00:00:02") expected += line;
+    }
+  }
+  LogSession session(analysis::ParseLogFileName(logPath));
+  uint64_t skipped = 0;
+  std::string error;
+  ASSERT_TRUE(analysis::ReadWholeLog(logPath, session, skipped, error)) << error;
+  EXPECT_EQ(skipped, 6u);
+
+  uint64_t first = 0, end = 0;
+  analysis::WholeSecondsSpan(session, 1.2, 4.2, first, end);  // inside 23:59:59 to inside 00:00:02
+  EXPECT_EQ(analysis::SpanFileName(session, first), "2026-12-07_23-59-59.csv");
+  const std::string spanPath = (scratch.Path() / analysis::SpanFileName(session, first)).string();
+  {
+    std::ofstream out(spanPath, std::ios::binary);
+    ASSERT_TRUE(analysis::CopySpan(logPath, session, first, end, out, error)) << error;
+  }
+  EXPECT_EQ(support::FileText(spanPath), expected);
+
+  LogSession reopened(analysis::ParseLogFileName(spanPath));
+  ASSERT_TRUE(analysis::ReadWholeLog(spanPath, reopened, skipped, error)) << error;
+  ASSERT_EQ(reopened.Frames(), end - first);
+  const double shift = static_cast<double>(reopened.Times().StartSecond() - session.Times().StartSecond());
+  for (uint64_t f = 0; f < reopened.Frames(); ++f) {
+    EXPECT_EQ(reopened.Times().FrameTime(f) + shift, session.Times().FrameTime(first + f));
+    EXPECT_EQ(reopened.Sample(2, f), session.Sample(2, first + f));
+    EXPECT_EQ(reopened.Values(2, Trace::Temperature, f, f + 1), std::vector<double>{-1});
+  }
+}
+
+}  // namespace
