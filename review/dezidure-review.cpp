@@ -1,0 +1,44 @@
+// Program entry of Dez Idure Review: the command line, the application and
+// a window per log named on it.
+#include <QApplication>
+#include <cstdio>
+#include <cstring>
+
+#include "app/Logo.h"
+#include "review/ReviewWindow.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: dezidure-review [FILE.csv ...]\n"
+    "Shows logs of Dez Idure at any zoom and follows them while they are written.\n"
+    "  -h, --help     show this help and exit\n"
+    "  -v, --version  show the version and exit\n";
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  // Answered before the toolkit starts, which would need a display first.
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "-v") == 0 || std::strcmp(argv[i], "--version") == 0) {
+      std::printf("dezidure-review %s\n", DEZIDURE_VERSION);
+      return 0;
+    }
+  }
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Dez Idure Review"));
+  QApplication::setApplicationVersion(QStringLiteral(DEZIDURE_VERSION));
+  QGuiApplication::setDesktopFileName(QStringLiteral(DEZIDURE_REVIEW_APP_ID));
+  QApplication::setWindowIcon(app::ApplicationIcon());
+
+  // The toolkit has taken its own options out of the arguments; the rest are logs.
+  const QStringList files = QApplication::arguments().mid(1);
+  auto* window = new review::ReviewWindow;
+  window->show();
+  for (const QString& file : files) window->OpenLog(file);
+  return QApplication::exec();
+}
