@@ -15,8 +15,10 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProgressBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -32,7 +34,9 @@ ReviewWindow::ReviewWindow()
   setWindowTitle(tr("Dez Idure Review"));
   setCentralWidget(m_view);
   setAcceptDrops(true);
-  resize(1100, 700);
+  // Fits a small screen whole, and takes no more than a comfortable share of a large one.
+  const QSize available = screen()->availableGeometry().size();
+  resize(std::min(1100, available.width() * 9 / 10), std::min(700, available.height() * 9 / 10));
   BuildMenus();
   statusBar()->addWidget(m_summary, 1);
   statusBar()->addPermanentWidget(m_progress);
