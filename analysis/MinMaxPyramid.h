@@ -34,12 +34,12 @@ class MinMaxPyramid {
  public:
   static constexpr size_t kFanOut = 8;
 
+  MinMaxPyramid() : m_levels(1) {}
+
   /// Adds the next item, given as the range [low, high] (low == high for an exact value).
   void Append(T low, T high) {
-    const size_t block = m_count / kFanOut;
-    if (m_levels.empty()) m_levels.emplace_back();
     auto& bottom = m_levels[0];
-    if (block == bottom.size()) {
+    if (m_count % kFanOut == 0) {
       bottom.push_back({low, high});
     } else {
       bottom.back().Merge({low, high});
