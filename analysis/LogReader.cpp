@@ -15,13 +15,18 @@ bool LogReader::Open(const std::string& path, std::string& error) {
     error = "cannot open " + path + ": " + std::strerror(errno);
     return false;
   }
-  m_source = [file](char* into, size_t size) -> std::ptrdiff_t {
-    // A stream at its end stays there until cleared; clearing lets bytes
-    // written since then be read.
+  auto position = std::make_shared<uint64_t>(0);
+  m_source = [file, position](char* into, size_t size) -> std::ptrdiff_t {
+    // A stream at its end stays there until cleared, and the Windows C
+    // runtime also keeps a file at its end until it is sought: both are
+    // reset at every read, so bytes written since the last one are read.
     file->clear();
+    if (!file->seekg(static_cast<std::streamoff>(*position))) return -1;
     file->read(into, static_cast<std::streamsize>(size));
     if (file->bad()) return -1;
-    return static_cast<std::ptrdiff_t>(file->gcount());
+    const auto got = static_cast<uint64_t>(file->gcount());
+    *position += got;
+    return static_cast<std::ptrdiff_t>(got);
   };
   return true;
 }

@@ -85,11 +85,11 @@ TEST(LogReader, SkipsAndCountsBadLinesAndAnUnfinishedLastLineOnlyWhenFinished) {
   std::string error;
   ASSERT_TRUE(reader.Open(path, error)) << error;
   const auto first = reader.Next();
-  EXPECT_EQ(Describe(first), "1 ");
+  ASSERT_EQ(Describe(first), "1 ");
   EXPECT_EQ(first->text, "T, 1, 1, \r\n");
   EXPECT_EQ(Describe(reader.Next()), "2 / 3");
   const auto longest = reader.Next();
-  EXPECT_EQ(Describe(longest), "5 ");  // the longest line, its CR LF as the log writes it
+  ASSERT_EQ(Describe(longest), "5 ");  // the longest line, its CR LF as the log writes it
   EXPECT_EQ(longest->offset, 11u + 16u + 100002u + 13u);
   EXPECT_FALSE(reader.Next());
   EXPECT_TRUE(reader.Waiting());  // the last line may still be being written
@@ -121,7 +121,7 @@ TEST(LogReader, FollowsAGrowingLogAndWaitsForACutLine) {
 
   writer << "9, \r\nT, 1, 10, \r\n" << std::flush;
   const auto joined = reader.Next();
-  EXPECT_EQ(Describe(joined), "89 ");
+  ASSERT_EQ(Describe(joined), "89 ");
   EXPECT_EQ(joined->offset, 11u);
   EXPECT_EQ(Describe(reader.Next()), "10 ");
   EXPECT_FALSE(reader.Next());
