@@ -253,7 +253,7 @@ class PlotPainter {
 
   void DrawTimeAxis() {
     const double line = LineHeight();
-    const double step = TickStep(m_view.span, std::max(2.0, m_traces.width() / (line * 8)));
+    const double step = TickStep(m_view.span, std::max(2.0, m_traces.width() / (line * 6)));
     const int decimals = Decimals(step);
     const int64_t startSecond = m_session.Times().StartSecond();
     const double first = std::ceil(m_view.start / step);
@@ -289,7 +289,7 @@ QRectF TraceArea(const QRectF& area, const QFont& font) {
   const QFontMetricsF metrics(font);
   const double line = metrics.height();
   const double left = metrics.horizontalAdvance("-0.000000") + 10;
-  return QRectF(area.left() + left, area.top() + line * 2.4, std::max(0.0, area.width() - left - line),
+  return QRectF(area.left() + left, area.top() + line * 2.4, std::max(0.0, area.width() - left - line * 2),
                 std::max(0.0, area.height() - line * 5));
 }
 
