@@ -1,7 +1,9 @@
 // Dez Idure Review on a virtual X display: a log named on the command line
 // shows every channel's DC and AC traces in the live scope's colours, and
 // lines appended to the log while it is open appear in the view, a cut last
-// line waiting until it is whole.
+// line waiting until it is whole. DEZIDURE_TEST_REVIEW points it at another
+// copy of the program, such as the Windows one, started through
+// DEZIDURE_TEST_RUNNER when set (scripts/wine-run.sh under wine).
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -9,6 +11,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <numeric>
 #include <thread>
@@ -38,6 +41,20 @@ std::vector<int> RowCounts(const QImage& screen, QRgb colour) {
 
 int Total(const std::vector<int>& rows) { return std::accumulate(rows.begin(), rows.end(), 0); }
 
+/// The command that starts the program on `log`.
+std::vector<std::string> ReviewCommand(const std::string& log) {
+  std::vector<std::string> argv;
+  const char* runner = std::getenv("DEZIDURE_TEST_RUNNER");
+  if (runner != nullptr && *runner != '\0') argv.emplace_back(runner);
+  const char* program = std::getenv("DEZIDURE_TEST_REVIEW");
+  argv.emplace_back(program != nullptr && *program != '\0' ? program : DEZIDURE_REVIEW_BIN);
+  argv.push_back(log);
+  return argv;
+}
+
+/// Time allowed for each look of the screen: a program under wine starts slowly.
+constexpr auto kScreenPatience = support::kPatience * 3;
+
 TEST(ReviewOnDisplay, ShowsTheTracesOfALogAndFollowsItsNewLines) {
   support::ScratchDirectory scratch;
   const std::string log = (scratch.Path() / "2026-12-07_14-00-00.csv").string();
@@ -50,7 +67,10 @@ TEST(ReviewOnDisplay, ShowsTheTracesOfALogAndFollowsItsNewLines) {
 
   e2e::VirtualDisplay xvfb;
   ASSERT_FALSE(xvfb.Number().empty()) << "Xvfb did not start";
-  support::ChildProcess review({DEZIDURE_REVIEW_BIN, log}, {"DISPLAY=:" + xvfb.Number(), "QT_QPA_PLATFORM=xcb"});
+  std::vector<std::string> environment{"DISPLAY=:" + xvfb.Number()};
+  // A Linux program is kept off Wayland; the Windows one has a platform of its own.
+  if (std::getenv("DEZIDURE_TEST_RUNNER") == nullptr) environment.emplace_back("QT_QPA_PLATFORM=xcb");
+  support::ChildProcess review(ReviewCommand(log), environment);
   setenv("DISPLAY", (":" + xvfb.Number()).c_str(), 1);
   setenv("QT_QPA_PLATFORM", "xcb", 1);
   int argc = 1;
@@ -71,7 +91,7 @@ TEST(ReviewOnDisplay, ShowsTheTracesOfALogAndFollowsItsNewLines) {
         }
         return true;
       },
-      support::kPatience, [] { std::this_thread::sleep_for(200ms); });
+      kScreenPatience, [] { std::this_thread::sleep_for(200ms); });
   const std::string saved = (std::filesystem::temp_directory_path() / "dezidure-review-e2e.png").string();
   if (!shown) screen.save(QString::fromStdString(saved));
   ASSERT_TRUE(shown) << "no DC and AC traces of both channels; see " << saved;
@@ -88,7 +108,7 @@ TEST(ReviewOnDisplay, ShowsTheTracesOfALogAndFollowsItsNewLines) {
         const auto rows = RowCounts(screen, colours[0]);
         return *std::max_element(rows.begin(), rows.end()) > screen.width() / 8;
       },
-      support::kPatience, [] { std::this_thread::sleep_for(200ms); });
+      kScreenPatience, [] { std::this_thread::sleep_for(200ms); });
   if (!followed) screen.save(QString::fromStdString(saved));
   EXPECT_TRUE(followed) << "the appended lines did not appear; see " << saved;
 }
