@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -10,7 +11,8 @@ namespace analysis {
 LogReader::LogReader(Source source) : m_source(std::move(source)) {}
 
 bool LogReader::Open(const std::string& path, std::string& error) {
-  auto file = std::make_shared<std::ifstream>(path, std::ios::binary);
+  // The path is UTF-8, which Windows takes only through a wide path.
+  auto file = std::make_shared<std::ifstream>(std::filesystem::u8path(path), std::ios::binary);
   if (!*file) {
     error = "cannot open " + path + ": " + std::strerror(errno);
     return false;

@@ -36,8 +36,8 @@ class LogReader {
   /// A reader of the given source.
   explicit LogReader(Source source);
 
-  /// Reads the file at path (bytes appended later are read too); false with
-  /// the reason in error.
+  /// Reads the file at `path` (UTF-8; bytes appended later are read too);
+  /// false with the reason in error.
   bool Open(const std::string& path, std::string& error);
 
   /// The next well-formed whole line available now; nothing when no whole

@@ -8,7 +8,9 @@ namespace analysis {
 namespace {
 
 /// The nearest floats at or below and at or above y, so the float range
-/// still holds the double value.
+/// still holds the double value. y is an output of the high-pass filter on
+/// 16-bit samples, within 2.5 times 65535 of zero, so it converts to float
+/// without leaving its range.
 ValueRange<float> FloatsAround(double y) {
   float low = static_cast<float>(y);
   float high = low;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -34,7 +35,7 @@ bool CopySpan(const std::string& logPath, const LogSession& session, uint64_t fi
   uint64_t frame = 0;
   uint64_t offset = 0;
   session.OffsetBefore(first, frame, offset);
-  auto file = std::make_shared<std::ifstream>(logPath, std::ios::binary);
+  auto file = std::make_shared<std::ifstream>(std::filesystem::u8path(logPath), std::ios::binary);
   if (!*file || !file->seekg(static_cast<std::streamoff>(offset))) {
     error = "cannot read " + logPath + ": " + std::strerror(errno);
     return false;

@@ -20,7 +20,7 @@ void WholeSecondsSpan(const LogSession& session, double from, double to, uint64_
 std::string SpanFileName(const LogSession& session, uint64_t frame);
 
 /// Writes the lines of frames [first, end) (end <= session.Frames()), byte
-/// for byte, from the log at `logPath` that `session` was read from. False
+/// for byte, from the log at `logPath` (UTF-8) that `session` was read from. False
 /// with the reason in error when the log cannot be read or no longer holds
 /// those lines.
 bool CopySpan(const std::string& logPath, const LogSession& session, uint64_t first, uint64_t end,

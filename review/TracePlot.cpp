@@ -33,12 +33,16 @@ QColor TraceColor(int channel, Trace trace) {
   return ToQColor(trace == Trace::Ac ? disp::HalfIntensity(dc) : dc);
 }
 
-/// A text of a local second with the given fraction digits: "hh:mm:ss.fff".
+/// The wall-clock text of t seconds after a local second, with the given
+/// fraction digits: "hh:mm:ss.fff".
 QString WallClockText(int64_t startSecond, double t, int decimals) {
-  const double whole = std::floor(t);
+  // Rounded to the digits shown first, so that 0.9996 s reads as the next second.
+  const double scale = std::pow(10.0, decimals);
+  const double rounded = std::round(t * scale) / scale;
+  const double whole = std::floor(rounded);
   const int64_t second = startSecond + disp::TruncToInt64(whole);
   QString text = QString::fromStdString(analysis::TimeOfDayText(second));
-  if (decimals > 0) text += QString::number(t - whole, 'f', decimals).mid(1);
+  if (decimals > 0) text += QString::number(rounded - whole, 'f', decimals).mid(1);
   return text;
 }
 
