@@ -78,17 +78,18 @@ std::vector<double> LogSession::Values(int channel, Trace trace, uint64_t first,
   return values;
 }
 
-ValueRange<double> LogSession::Range(int channel, Trace trace, uint64_t first, uint64_t end) const {
+ValueRange<double> LogSession::Range(int channel, Trace trace, uint64_t first, uint64_t end,
+                                     uint64_t blockFrames) const {
   const Channel& c = m_channels[static_cast<size_t>(channel - 1)];
   switch (trace) {
     case Trace::Dc:
-      return ToDouble(c.dc.Query(first, end));
+      return ToDouble(c.dc.QueryCoarse(first, end, blockFrames));
     case Trace::Ac:
-      return ToDouble(c.ac.Query(first, end));
+      return ToDouble(c.ac.QueryCoarse(first, end, blockFrames));
     case Trace::Temperature:
       break;
   }
-  return ToDouble(c.temperature.Query(first, end));
+  return ToDouble(c.temperature.QueryCoarse(first, end, blockFrames));
 }
 
 void LogSession::OffsetBefore(uint64_t frame, uint64_t& known, uint64_t& offset) const {

@@ -49,8 +49,10 @@ class LogSession {
   std::vector<double> Values(int channel, Trace trace, uint64_t first, uint64_t end) const;
 
   /// The range of one trace of `channel` over frames [first, end)
-  /// (first < end <= Frames()), rounded outward to whole pyramid blocks.
-  ValueRange<double> Range(int channel, Trace trace, uint64_t first, uint64_t end) const;
+  /// (first < end <= Frames()), rounded outward to whole pyramid blocks of
+  /// at most `blockFrames` frames (MinMaxPyramid::QueryCoarse); 0 rounds
+  /// only to the smallest blocks.
+  ValueRange<double> Range(int channel, Trace trace, uint64_t first, uint64_t end, uint64_t blockFrames = 0) const;
 
   /// A frame at or before `frame` whose line's byte offset is known, and that offset.
   void OffsetBefore(uint64_t frame, uint64_t& known, uint64_t& offset) const;

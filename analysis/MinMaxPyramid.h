@@ -74,6 +74,29 @@ class MinMaxPyramid {
     return range;
   }
 
+  /// Range over items [first, end) (end <= Count(), first < end) from the
+  /// entries of blocks of at most `blockItems` items: rounded outward to
+  /// whole blocks of that size, or of kFanOut at least, which for a span
+  /// of many such blocks costs one entry per block and no descent.
+  ValueRange<T> QueryCoarse(size_t first, size_t end, size_t blockItems) const {
+    size_t level = 0;
+    size_t block = kFanOut;
+    while (level + 1 < m_levels.size() && block * kFanOut <= blockItems) {
+      ++level;
+      block *= kFanOut;
+    }
+    // Level 0 is up to date to the last item; above it only whole blocks are.
+    const size_t usable = level == 0 ? m_levels[0].size() : CompleteEntries(level);
+    const size_t lo = first / block;
+    const size_t hi = std::min((end + block - 1) / block, usable);
+    if (lo >= hi) return Query(first, end);
+    const auto& entries = m_levels[level];
+    ValueRange<T> range = entries[lo];
+    for (size_t i = lo + 1; i < hi; ++i) range.Merge(entries[i]);
+    if (hi * block < end) range.Merge(Query(hi * block, end));
+    return range;
+  }
+
   /// Bytes held by the pyramid's entries.
   size_t Bytes() const {
     size_t entries = 0;

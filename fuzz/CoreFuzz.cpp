@@ -367,7 +367,7 @@ void CheckPlacement(std::string_view input, FuzzedDataProvider& choices) {
   const auto bounds = analysis::ColumnBounds(times, span);
   for (int channel = 1; channel <= session.Channels(); ++channel) {
     for (const auto trace : {analysis::Trace::Dc, analysis::Trace::Ac}) {
-      const auto columns = analysis::TraceColumns(session, channel, trace, span);
+      const auto columns = analysis::TraceColumns(session, channel, trace, bounds);
       const auto values = session.Values(channel, trace, 0, session.Frames());
       for (size_t x = 0; x < columns.size(); ++x) {
         for (uint64_t f = bounds[x]; f < bounds[x + 1]; ++f) {

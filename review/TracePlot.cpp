@@ -155,7 +155,7 @@ class PlotPainter {
     double high = -INFINITY;
     for (int channel = 1; channel <= m_session.Channels(); ++channel) {
       if (!m_view.channels[static_cast<size_t>(channel - 1)]) continue;
-      drawn.push_back({channel, analysis::TraceColumns(m_session, channel, pane.trace, m_span)});
+      drawn.push_back({channel, analysis::TraceColumns(m_session, channel, pane.trace, m_bounds)});
       for (const auto& column : drawn.back().columns) {
         if (column.empty) continue;
         low = std::min(low, column.low);
@@ -206,23 +206,36 @@ class PlotPainter {
   }
 
   /// One vertical stroke per column from its lowest to its highest value,
-  /// joined to the column before unless a whole second without frames lies between.
+  /// stretched to meet the column before unless a whole second without
+  /// frames lies between. Whole pixels: the strokes are the envelope's own
+  /// resolution, and integer lines are the painter's fastest.
   void DrawColumns(const std::vector<analysis::ColumnRange>& columns) {
-    QVector<QLineF> lines;
+    QVector<QLine> lines;
     lines.reserve(static_cast<int>(columns.size()) * 2);
-    const analysis::ColumnRange* previous = nullptr;
+    const int left = disp::TruncToInt32(m_traces.left());
+    bool joined = false;
+    int previousTop = 0;
+    int previousBottom = 0;
     size_t previousX = 0;
     for (size_t x = 0; x < columns.size(); ++x) {
       const auto& column = columns[x];
       if (column.empty) continue;
-      const double px = m_traces.left() + static_cast<double>(x) + 0.5;
-      if (previous && Joined(previousX, x)) {
-        const double from = std::clamp((column.low + column.high) / 2, previous->low, previous->high);
-        const double to = std::clamp(from, column.low, column.high);
-        lines.append(QLineF(px - static_cast<double>(x - previousX), YOf(from), px, YOf(to)));
+      int top = disp::TruncToInt32(YOf(column.high));
+      int bottom = disp::TruncToInt32(YOf(column.low));
+      const int px = left + static_cast<int>(x);
+      if (joined && Joined(previousX, x)) {
+        if (x == previousX + 1) {
+          top = std::min(top, previousBottom);
+          bottom = std::max(bottom, previousTop);
+        } else {
+          const int from = (previousTop + previousBottom) / 2;
+          lines.append(QLine(left + static_cast<int>(previousX), from, px, (top + bottom) / 2));
+        }
       }
-      lines.append(QLineF(px, YOf(column.low), px, YOf(column.high) - 0.01));
-      previous = &column;
+      lines.append(QLine(px, top, px, bottom));
+      joined = true;
+      previousTop = disp::TruncToInt32(YOf(column.high));
+      previousBottom = disp::TruncToInt32(YOf(column.low));
       previousX = x;
     }
     m_painter.drawLines(lines);

@@ -84,7 +84,7 @@ TEST(TraceColumns, EveryValueLiesInsideItsColumnAtAnyZoom) {
     const auto bounds = analysis::ColumnBounds(session.Times(), span);
     for (int k = 0; k < kChannels; ++k) {
       for (const auto& [trace, values] : {std::pair{Trace::Dc, &dc[k]}, std::pair{Trace::Ac, &ac[k]}}) {
-        const auto columns = analysis::TraceColumns(session, k + 1, trace, span);
+        const auto columns = analysis::TraceColumns(session, k + 1, trace, bounds);
         for (size_t x = 0; x < columns.size(); ++x) {
           for (uint64_t f = bounds[x]; f < bounds[x + 1]; ++f) {
             const double t = session.Times().FrameTime(f);
