@@ -56,6 +56,9 @@ double TickStep(double span, double ticks) {
   return 10 * magnitude;
 }
 
+/// The pixel halfway between two, without overflow.
+int Middle(int a, int b) { return static_cast<int>((int64_t{a} + b) / 2); }
+
 /// Decimals that tell ticks `step` apart.
 int Decimals(double step) { return std::clamp(disp::TruncToInt32(std::ceil(-std::log10(step))), 0, 6); }
 
@@ -213,29 +216,30 @@ class PlotPainter {
     QVector<QLine> lines;
     lines.reserve(static_cast<int>(columns.size()) * 2);
     const int left = disp::TruncToInt32(m_traces.left());
-    bool joined = false;
+    bool havePrevious = false;
     int previousTop = 0;
     int previousBottom = 0;
     size_t previousX = 0;
     for (size_t x = 0; x < columns.size(); ++x) {
       const auto& column = columns[x];
       if (column.empty) continue;
-      int top = disp::TruncToInt32(YOf(column.high));
-      int bottom = disp::TruncToInt32(YOf(column.low));
+      const int ownTop = disp::TruncToInt32(YOf(column.high));
+      const int ownBottom = disp::TruncToInt32(YOf(column.low));
+      int top = ownTop;
+      int bottom = ownBottom;
       const int px = left + static_cast<int>(x);
-      if (joined && Joined(previousX, x)) {
+      if (havePrevious && Joined(previousX, x)) {
         if (x == previousX + 1) {
           top = std::min(top, previousBottom);
           bottom = std::max(bottom, previousTop);
         } else {
-          const int from = (previousTop + previousBottom) / 2;
-          lines.append(QLine(left + static_cast<int>(previousX), from, px, (top + bottom) / 2));
+          lines.append(QLine(left + static_cast<int>(previousX), Middle(previousTop, previousBottom), px, Middle(top, bottom)));
         }
       }
       lines.append(QLine(px, top, px, bottom));
-      joined = true;
-      previousTop = disp::TruncToInt32(YOf(column.high));
-      previousBottom = disp::TruncToInt32(YOf(column.low));
+      havePrevious = true;
+      previousTop = ownTop;
+      previousBottom = ownBottom;
       previousX = x;
     }
     m_painter.drawLines(lines);

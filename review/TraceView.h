@@ -24,7 +24,6 @@ class TraceView : public QWidget {
   const PlotView& View() const { return m_view; }
   PlotView& MutableView() { return m_view; }
 
-  bool Following() const { return m_follow; }
   void SetFollowing(bool follow);
   /// Called with the new state whenever following starts or stops.
   void OnFollowingChanged(std::function<void(bool)> handler) { m_followingChanged = std::move(handler); }
