@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "analysis/LogLoader.h"
+#include "display/Truncation.h"
 
 namespace analysis {
 
@@ -24,8 +25,8 @@ void WholeSecondsSpan(const LogSession& session, double from, double to, uint64_
 }
 
 std::string SpanFileName(const LogSession& session, uint64_t frame) {
-  // Frame times are whole seconds at the start of each second.
-  const auto second = static_cast<int64_t>(session.Times().FrameTime(frame));
+  // The first frame of a second is placed at its whole second.
+  const int64_t second = disp::TruncToInt64(session.Times().FrameTime(frame));
   return LogFileNameAt(session.Times().StartSecond() + second);
 }
 

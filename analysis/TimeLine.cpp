@@ -55,8 +55,9 @@ uint64_t TimeLine::FirstFrameAtOrAfter(double t) const {
   const uint64_t end = RunEnd(run);
   const double into = t - static_cast<double>(m_runs[run].second);
   if (into >= 1) return end;
-  // An estimate from the even spacing, then corrected against FrameTime
-  // itself so both agree at every boundary despite rounding.
+  // An estimate from the even spacing (within 0..count, as into < 1, so its
+  // conversion is exact), then corrected against FrameTime itself so both
+  // agree at every boundary despite rounding.
   const double estimate = std::ceil(into * static_cast<double>(end - first));
   uint64_t frame = first + std::min(end - first, static_cast<uint64_t>(std::max(0.0, estimate)));
   while (frame > first && FrameTime(frame - 1) >= t) --frame;
