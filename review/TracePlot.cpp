@@ -8,6 +8,7 @@
 #include <cmath>
 #include <vector>
 
+#include "analysis/ColumnStrokes.h"
 #include "analysis/TraceColumns.h"
 #include "display/ScopeGeometry.h"
 #include "display/Truncation.h"
@@ -208,48 +209,22 @@ class PlotPainter {
                        Qt::AlignRight | Qt::AlignVCenter, pane.name);
   }
 
-  /// One vertical stroke per column from its lowest to its highest value,
-  /// stretched to meet the column before unless a whole second without
-  /// frames lies between. Whole pixels: the strokes are the envelope's own
+  /// The column strokes of a trace, in whole pixels: the envelope's own
   /// resolution, and integer lines are the painter's fastest.
   void DrawColumns(const std::vector<analysis::ColumnRange>& columns) {
-    QVector<QLine> lines;
-    lines.reserve(static_cast<int>(columns.size()) * 2);
+    const analysis::RowScale scale(m_low, m_high, m_pane.top(), m_pane.height());
+    const auto strokes = analysis::ColumnStrokes(columns, m_bounds, m_session.Times(), scale);
     const int left = disp::TruncToInt32(m_traces.left());
-    bool havePrevious = false;
-    int previousTop = 0;
-    int previousBottom = 0;
-    size_t previousX = 0;
-    for (size_t x = 0; x < columns.size(); ++x) {
-      const auto& column = columns[x];
-      if (column.empty) continue;
-      const int ownTop = disp::TruncToInt32(YOf(column.high));
-      const int ownBottom = disp::TruncToInt32(YOf(column.low));
-      int top = ownTop;
-      int bottom = ownBottom;
-      const int px = left + static_cast<int>(x);
-      if (havePrevious && Joined(previousX, x)) {
-        if (x == previousX + 1) {
-          top = std::min(top, previousBottom);
-          bottom = std::max(bottom, previousTop);
-        } else {
-          lines.append(QLine(left + static_cast<int>(previousX), Middle(previousTop, previousBottom), px, Middle(top, bottom)));
-        }
+    QVector<QLine> lines;
+    lines.reserve(static_cast<int>(strokes.size()));
+    for (const analysis::ColumnStroke& stroke : strokes) {
+      const int x = left + stroke.column;
+      if (stroke.bridged) {
+        lines.append(QLine(left + stroke.fromColumn, stroke.fromRow, x, Middle(stroke.top, stroke.bottom)));
       }
-      lines.append(QLine(px, top, px, bottom));
-      havePrevious = true;
-      previousTop = ownTop;
-      previousBottom = ownBottom;
-      previousX = x;
+      lines.append(QLine(x, stroke.top, x, stroke.bottom));
     }
     m_painter.drawLines(lines);
-  }
-
-  /// True when the frames on either side of the empty columns between a and b are at most a second apart.
-  bool Joined(size_t a, size_t b) const {
-    if (b == a + 1) return true;
-    const uint64_t next = m_bounds[b];
-    return m_session.Times().FrameTime(next) - m_session.Times().FrameTime(next - 1) <= 1 + 1e-9;
   }
 
   /// Lines between the frames in view and the one on either side.

@@ -6,6 +6,7 @@
 #include <random>
 #include <sstream>
 
+#include "analysis/ColumnStrokes.h"
 #include "analysis/LogLoader.h"
 #include "analysis/SpanExport.h"
 #include "analysis/TraceColumns.h"
@@ -54,8 +55,9 @@ TEST(TimeLine, PlacesFramesEvenlyWithinTheirSecondsAcrossGapsAndMidnight) {
 }
 
 // Every frame's DC sample and AC output lies inside what its pixel column
-// shows, at random zooms from single frames to the whole log, against the
-// raw samples and the filter run once from the first frame.
+// shows, as a value range and as the rows of its stroke, at random zooms
+// from single frames to the whole log, against the raw samples and the
+// filter run once from the first frame.
 TEST(TraceColumns, EveryValueLiesInsideItsColumnAtAnyZoom) {
   std::mt19937_64 random(20);
   LogSession session(analysis::ParseLogFileName("2026-12-07_10-00-00.csv"));
@@ -85,6 +87,14 @@ TEST(TraceColumns, EveryValueLiesInsideItsColumnAtAnyZoom) {
     for (int k = 0; k < kChannels; ++k) {
       for (const auto& [trace, values] : {std::pair{Trace::Dc, &dc[k]}, std::pair{Trace::Ac, &ac[k]}}) {
         const auto columns = analysis::TraceColumns(session, k + 1, trace, bounds);
+        double low = INFINITY, high = -INFINITY;
+        for (const auto& column : columns) {
+          if (!column.empty) low = std::min(low, column.low), high = std::max(high, column.high);
+        }
+        const analysis::RowScale scale(low, high + 1, 10, 1 + static_cast<double>(random() % 1000));
+        std::vector<const analysis::ColumnStroke*> strokeOf(columns.size(), nullptr);
+        const auto strokes = analysis::ColumnStrokes(columns, bounds, session.Times(), scale);
+        for (const auto& stroke : strokes) strokeOf[static_cast<size_t>(stroke.column)] = &stroke;
         for (size_t x = 0; x < columns.size(); ++x) {
           for (uint64_t f = bounds[x]; f < bounds[x + 1]; ++f) {
             const double t = session.Times().FrameTime(f);
@@ -92,6 +102,9 @@ TEST(TraceColumns, EveryValueLiesInsideItsColumnAtAnyZoom) {
             ASSERT_FALSE(columns[x].empty);
             ASSERT_LE(columns[x].low, (*values)[f]) << "zoom " << zoom << " frame " << f;
             ASSERT_GE(columns[x].high, (*values)[f]) << "zoom " << zoom << " frame " << f;
+            ASSERT_NE(strokeOf[x], nullptr);
+            const int32_t row = scale.Row((*values)[f]);
+            ASSERT_TRUE(strokeOf[x]->top <= row && row <= strokeOf[x]->bottom) << "zoom " << zoom << " frame " << f;
           }
         }
       }
