@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "analysis/ColumnStrokes.h"
+#include "analysis/TimeTicks.h"
 #include "analysis/TraceColumns.h"
 #include "display/ScopeGeometry.h"
 #include "display/Truncation.h"
@@ -47,21 +48,8 @@ QString WallClockText(int64_t startSecond, double t, int decimals) {
   return text;
 }
 
-/// The step between time ticks: 1, 2 or 5 times a power of ten, giving at most about `ticks` ticks over span.
-double TickStep(double span, double ticks) {
-  const double raw = span / ticks;
-  const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-  for (const double factor : {1.0, 2.0, 5.0}) {
-    if (factor * magnitude >= raw) return factor * magnitude;
-  }
-  return 10 * magnitude;
-}
-
 /// The pixel halfway between two, without overflow.
 int Middle(int a, int b) { return static_cast<int>((int64_t{a} + b) / 2); }
-
-/// Decimals that tell ticks `step` apart.
-int Decimals(double step) { return std::clamp(disp::TruncToInt32(std::ceil(-std::log10(step))), 0, 6); }
 
 class PlotPainter {
  public:
@@ -249,21 +237,17 @@ class PlotPainter {
 
   void DrawTimeAxis() {
     const double line = LineHeight();
-    const double step = TickStep(m_view.span, std::max(2.0, m_traces.width() / (line * 6)));
-    const int decimals = Decimals(step);
     const int64_t startSecond = m_session.Times().StartSecond();
-    const double first = std::ceil(m_view.start / step);
-    m_painter.setPen(Qt::black);
-    for (int i = 0; i < 200; ++i) {
-      const double t = (first + i) * step;
-      if (t > m_view.start + m_view.span) break;
+    const analysis::TimeTicks ticks =
+        analysis::ComputeTimeTicks(m_view.start, m_view.span, std::max(2.0, m_traces.width() / (line * 6)), startSecond);
+    for (const double t : ticks.times) {
       const double x = XOf(t);
       m_painter.setPen(QColor(220, 220, 220));
       m_painter.drawLine(QLineF(x, m_traces.top(), x, m_traces.bottom()));
       m_painter.setPen(Qt::black);
       const QRectF label(x - line * 5, m_traces.bottom() + 2, line * 10, line);
-      m_painter.drawText(label, Qt::AlignHCenter, QString::number(t, 'f', decimals) + " s");
-      m_painter.drawText(label.translated(0, line), Qt::AlignHCenter, WallClockText(startSecond, t, decimals));
+      m_painter.drawText(label, Qt::AlignHCenter, QString::number(t, 'f', ticks.decimals) + " s");
+      m_painter.drawText(label.translated(0, line), Qt::AlignHCenter, WallClockText(startSecond, t, ticks.decimals));
     }
   }
 

@@ -9,6 +9,7 @@
 #include "analysis/ColumnStrokes.h"
 #include "analysis/LogLoader.h"
 #include "analysis/SpanExport.h"
+#include "analysis/TimeTicks.h"
 #include "analysis/TraceColumns.h"
 #include "tests/support/FileText.h"
 #include "tests/support/LogText.h"
@@ -52,6 +53,33 @@ TEST(TimeLine, PlacesFramesEvenlyWithinTheirSecondsAcrossGapsAndMidnight) {
   for (const char* unreadable : {"14.05.09", "24:00:00", "13:00:00 PM", "0:00:00 AM", "14:5:09", "14:05:09 XM", ""}) {
     EXPECT_FALSE(analysis::ParseTimeOfDay(unreadable)) << unreadable;
   }
+}
+
+TEST(TimeTicks, FallOnRoundClockTimesAtEveryZoom) {
+  const int64_t start = 14 * 3600 + 5 * 60 + 7;  // the log starts at 14:05:07
+  struct Case {
+    double from, span, maxTicks;
+    double step;
+    int decimals;
+    std::vector<double> first;  // the first ticks
+  };
+  const Case cases[] = {
+      {0, 180, 9, 30, 0, {23, 53, 83}},                    // 14:05:30, 14:06:00, ...
+      {0, 39600, 8, 7200, 0, {6893, 14093}},               // 11 hours: 16:00, 18:00, ...
+      {10, 3, 6, 0.5, 1, {10, 10.5, 11}},                  // below a second, from the log's seconds
+      {1.2345, 0.05, 5, 0.01, 2, {1.24, 1.25}},            // hundredths
+      {0, 3 * 86400.0, 2, 2 * 86400.0, 0, {122093}},       // whole days, on midnight
+  };
+  for (const Case& c : cases) {
+    const auto ticks = analysis::ComputeTimeTicks(c.from, c.span, c.maxTicks, start);
+    EXPECT_EQ(ticks.step, c.step) << c.span;
+    EXPECT_EQ(ticks.decimals, c.decimals) << c.span;
+    ASSERT_GE(ticks.times.size(), c.first.size()) << c.span;
+    for (size_t i = 0; i < c.first.size(); ++i) EXPECT_NEAR(ticks.times[i], c.first[i], 1e-9) << c.span;
+    EXPECT_LE(ticks.times.back(), c.from + c.span) << c.span;
+  }
+  EXPECT_TRUE(analysis::ComputeTimeTicks(0, 0, 5, start).times.empty());
+  EXPECT_TRUE(analysis::ComputeTimeTicks(0, NAN, 5, start).times.empty());
 }
 
 // Every frame's DC sample and AC output lies inside what its pixel column
