@@ -18,7 +18,9 @@ constexpr int kMaxTicks = 200;
 
 double StepFor(double raw) {
   if (raw < 1) {
-    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    // Ten to a negative power as one over a whole power of ten: the quotient
+    // is the nearest double to 0.01 and the like on every C library.
+    const double magnitude = 1 / std::pow(10.0, -std::floor(std::log10(raw)));
     for (const double factor : {1.0, 2.0, 5.0}) {
       if (factor * magnitude >= raw) return factor * magnitude;
     }

@@ -72,7 +72,7 @@ TEST(TimeTicks, FallOnRoundClockTimesAtEveryZoom) {
   };
   for (const Case& c : cases) {
     const auto ticks = analysis::ComputeTimeTicks(c.from, c.span, c.maxTicks, start);
-    EXPECT_EQ(ticks.step, c.step) << c.span;
+    EXPECT_DOUBLE_EQ(ticks.step, c.step) << c.span;
     EXPECT_EQ(ticks.decimals, c.decimals) << c.span;
     ASSERT_GE(ticks.times.size(), c.first.size()) << c.span;
     for (size_t i = 0; i < c.first.size(); ++i) EXPECT_NEAR(ticks.times[i], c.first[i], 1e-9) << c.span;
