@@ -84,7 +84,8 @@ std::string CivilDateText(int64_t day) {
   const int64_t d = dayOfYear - (153 * mp + 2) / 5 + 1;
   const int64_t m = mp < 10 ? mp + 3 : mp - 9;
   const int64_t y = yearOfEra + era * 400 + (m <= 2 ? 1 : 0);
-  char text[32];
+  // Room for any 64-bit fields, so nothing is ever cut.
+  char text[64];
   std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld", static_cast<long long>(y), static_cast<long long>(m),
                 static_cast<long long>(d));
   return text;
@@ -92,7 +93,7 @@ std::string CivilDateText(int64_t day) {
 
 std::string TimeOfDayText(int64_t second) {
   const int64_t s = second - FloorDivide(second, kSecondsPerDay) * kSecondsPerDay;
-  char text[16];
+  char text[64];
   std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(s / 3600),
                 static_cast<long long>(s / 60 % 60), static_cast<long long>(s % 60));
   return text;

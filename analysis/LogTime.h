@@ -32,7 +32,8 @@ std::optional<LogStart> ParseLogFileName(std::string_view path);
 /// Days since 1970-01-01 of a proleptic Gregorian date (month 1..12, day 1..31).
 int64_t DaysFromCivil(int64_t year, unsigned month, unsigned day);
 
-/// The date "yyyy-mm-dd" of a day counted from 1970-01-01.
+/// The date "yyyy-mm-dd" of a day counted from 1970-01-01 (within a
+/// billion days either side).
 std::string CivilDateText(int64_t day);
 
 /// "hh:mm:ss" of a time of day in seconds (wrapped into 0..86399).
