@@ -19,6 +19,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 
