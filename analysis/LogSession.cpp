@@ -55,6 +55,7 @@ uint16_t LogSession::Sample(int channel, uint64_t frame) const {
 std::vector<double> LogSession::Values(int channel, Trace trace, uint64_t first, uint64_t end) const {
   const Channel& c = m_channels[static_cast<size_t>(channel - 1)];
   std::vector<double> values;
+  if (first >= end) return values;
   values.reserve(end - first);
   switch (trace) {
     case Trace::Dc:

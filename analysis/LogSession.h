@@ -42,7 +42,8 @@ class LogSession {
   /// The sample of `channel` (1-based) in `frame`.
   uint16_t Sample(int channel, uint64_t frame) const;
 
-  /// Values of one trace of `channel` for frames [first, end): exact samples
+  /// Values of one trace of `channel` for frames [first, end) (none when
+  /// first >= end; end <= Frames()): exact samples
   /// for DC, the filter's outputs for AC, degrees Celsius for temperatures
   /// (each the range of its block of MinMaxPyramid::kFanOut frames, as
   /// temperatures are kept only in the pyramid: the lower bound).

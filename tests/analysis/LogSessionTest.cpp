@@ -106,6 +106,11 @@ TEST(TraceColumns, EveryValueLiesInsideItsColumnAtAnyZoom) {
     }
   }
   const double duration = session.Times().Duration();
+  // Past the end of a log whose frames fill whole checkpoints: nothing to show.
+  LogSession whole;
+  for (uint64_t f = 0; f < LogSession::kCheckpointFrames; ++f) whole.Append(frame, 0, 0);
+  const auto past = analysis::ColumnBounds(whole.Times(), {2, 0.5, 4});
+  for (const auto& column : analysis::TraceColumns(whole, 1, Trace::Ac, past)) EXPECT_TRUE(column.empty);
   for (int zoom = 0; zoom < 40; ++zoom) {
     analysis::ColumnSpan span;
     span.width = 1 + static_cast<int>(random() % 600);
