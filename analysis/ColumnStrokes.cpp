@@ -24,9 +24,7 @@ bool Joined(const std::vector<uint64_t>& bounds, const TimeLine& times, size_t a
 RowScale::RowScale(double low, double high, double top, double height)
     : m_low(low), m_rowsPerUnit(height / (high - low)), m_bottom(top + height) {}
 
-int32_t RowScale::Row(double value) const {
-  return disp::TruncToInt32(m_bottom - (value - m_low) * m_rowsPerUnit);
-}
+int32_t RowScale::Row(double value) const { return disp::TruncToInt32(m_bottom - (value - m_low) * m_rowsPerUnit); }
 
 std::vector<ColumnStroke> ColumnStrokes(const std::vector<ColumnRange>& columns, const std::vector<uint64_t>& bounds,
                                         const TimeLine& times, const RowScale& scale) {

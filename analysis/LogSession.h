@@ -30,7 +30,8 @@ class LogSession {
   /// `start`: the date and time of the log's file name, when it has one.
   explicit LogSession(std::optional<LogStart> start = std::nullopt) : m_times(start) {}
 
-  /// Adds a frame with the first frame's layout (channels, temperatures), stamped `secondOfDay`, from the line at byte `offset`.
+  /// Adds a frame with the first frame's layout (channels, temperatures), stamped `secondOfDay`, from the line at byte
+  /// `offset`.
   void Append(const LogFrame& frame, int32_t secondOfDay, uint64_t offset);
 
   uint64_t Frames() const { return m_times.Frames(); }

@@ -30,8 +30,8 @@ std::string SpanFileName(const LogSession& session, uint64_t frame) {
   return LogFileNameAt(session.Times().StartSecond() + second);
 }
 
-bool CopySpan(const std::string& logPath, const LogSession& session, uint64_t first, uint64_t end,
-              std::ostream& out, std::string& error) {
+bool CopySpan(const std::string& logPath, const LogSession& session, uint64_t first, uint64_t end, std::ostream& out,
+              std::string& error) {
   if (first >= end) return true;
   uint64_t frame = 0;
   uint64_t offset = 0;

@@ -23,7 +23,7 @@ std::string SpanFileName(const LogSession& session, uint64_t frame);
 /// for byte, from the log at `logPath` (UTF-8) that `session` was read from. False
 /// with the reason in error when the log cannot be read or no longer holds
 /// those lines.
-bool CopySpan(const std::string& logPath, const LogSession& session, uint64_t first, uint64_t end,
-              std::ostream& out, std::string& error);
+bool CopySpan(const std::string& logPath, const LogSession& session, uint64_t first, uint64_t end, std::ostream& out,
+              std::string& error);
 
 }  // namespace analysis

@@ -33,8 +33,8 @@ void TimeLine::Append(int32_t secondOfDay) {
 }
 
 size_t TimeLine::RunOf(uint64_t frame) const {
-  const auto after = std::upper_bound(m_runs.begin(), m_runs.end(), frame,
-                                      [](uint64_t f, const Run& run) { return f < run.first; });
+  const auto after =
+      std::upper_bound(m_runs.begin(), m_runs.end(), frame, [](uint64_t f, const Run& run) { return f < run.first; });
   return static_cast<size_t>(after - m_runs.begin()) - 1;
 }
 
@@ -48,8 +48,9 @@ double TimeLine::FrameTime(uint64_t frame) const {
 uint64_t TimeLine::FirstFrameAtOrAfter(double t) const {
   if (m_frames == 0 || std::isnan(t) || t <= 0) return 0;
   if (t >= Duration()) return m_frames;
-  const auto after = std::upper_bound(m_runs.begin(), m_runs.end(), t,
-                                      [](double time, const Run& run) { return time < static_cast<double>(run.second); });
+  const auto after = std::upper_bound(m_runs.begin(), m_runs.end(), t, [](double time, const Run& run) {
+    return time < static_cast<double>(run.second);
+  });
   const size_t run = static_cast<size_t>(after - m_runs.begin()) - 1;
   const uint64_t first = m_runs[run].first;
   const uint64_t end = RunEnd(run);
@@ -65,9 +66,7 @@ uint64_t TimeLine::FirstFrameAtOrAfter(double t) const {
   return frame;
 }
 
-double TimeLine::Duration() const {
-  return m_frames == 0 ? 0 : static_cast<double>(m_runs.back().second + 1);
-}
+double TimeLine::Duration() const { return m_frames == 0 ? 0 : static_cast<double>(m_runs.back().second + 1); }
 
 void TimeLine::SecondOf(uint64_t frame, uint64_t& first, uint64_t& end) const {
   const size_t run = RunOf(frame);

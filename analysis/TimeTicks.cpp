@@ -10,8 +10,8 @@ namespace analysis {
 namespace {
 
 /// Steps of a second and more that read well on a clock.
-constexpr double kClockSteps[] = {1,   2,    5,    10,   15,    30,    60,    120,   300,
-                                  600, 900,  1800, 3600, 7200,  10800, 21600, 43200, 86400};
+constexpr double kClockSteps[] = {1,   2,   5,    10,   15,   30,    60,    120,   300,
+                                  600, 900, 1800, 3600, 7200, 10800, 21600, 43200, 86400};
 
 /// Most ticks drawn, whatever is asked.
 constexpr int kMaxTicks = 200;

@@ -7,7 +7,6 @@
 // 10; the longest log the live window writes is 660), 8 channels with
 // temperatures at the board's rate.
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <QImage>
@@ -102,11 +101,12 @@ void ReviewReading(benchmark::State& state) {
   text.precision(3);
   text << "review, reading a " << log.Minutes() << "-minute log (" << log.Megabytes()
        << " MB, 8 channels with temperatures): " << log.Megabytes() * static_cast<double>(state.iterations()) / seconds
-       << " MB/s on one core (target >= 250; " << log.Megabytes() * static_cast<double>(state.iterations()) / wallSeconds
-       << " MB/s in wall-clock time); session " << static_cast<double>(storeBytes) / 1e6 << " MB = "
-       << static_cast<double>(storeBytes) / static_cast<double>(rawBytes)
-       << "x the raw 16-bit samples (target < 2x + 100 MB), resident growth " << static_cast<double>(residentGrowth) / 1e6
-       << " MB";
+       << " MB/s on one core (target >= 250; "
+       << log.Megabytes() * static_cast<double>(state.iterations()) / wallSeconds
+       << " MB/s in wall-clock time); session " << static_cast<double>(storeBytes) / 1e6
+       << " MB = " << static_cast<double>(storeBytes) / static_cast<double>(rawBytes)
+       << "x the raw 16-bit samples (target < 2x + 100 MB), resident growth "
+       << static_cast<double>(residentGrowth) / 1e6 << " MB";
   Headline(state, text.str());
 }
 BENCHMARK(ReviewReading)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();

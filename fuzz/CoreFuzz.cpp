@@ -24,10 +24,10 @@
 #include <vector>
 
 #include "acquisition/FrameParser.h"
+#include "acquisition/TraceMath.h"
 #include "analysis/LogLoader.h"
 #include "analysis/LogReader.h"
 #include "analysis/TraceColumns.h"
-#include "acquisition/TraceMath.h"
 #include "display/ScopeGeometry.h"
 #include "display/Truncation.h"
 #include "logging/CsvLog.h"
@@ -286,8 +286,8 @@ struct ReadRecord {
   uint64_t consumed = 0;
 
   bool operator==(const ReadRecord& other) const {
-    return lines == other.lines && offsets == other.offsets && counted == other.counted &&
-           skipped == other.skipped && firstSkipped == other.firstSkipped && consumed == other.consumed;
+    return lines == other.lines && offsets == other.offsets && counted == other.counted && skipped == other.skipped &&
+           firstSkipped == other.firstSkipped && consumed == other.consumed;
   }
 };
 
@@ -355,8 +355,8 @@ void CheckPlacement(std::string_view input, FuzzedDataProvider& choices) {
   for (uint64_t f = 0; f < session.Frames(); ++f) {
     const double t = times.FrameTime(f);
     Require(t >= 0 && t < times.Duration() && (f == 0 || t >= times.FrameTime(f - 1)), "frame times run forward");
-    Require(times.FirstFrameAtOrAfter(t) <= f && (f == 0 || times.FirstFrameAtOrAfter(t) > f - 1 ||
-                                                  times.FrameTime(f - 1) == t),
+    Require(times.FirstFrameAtOrAfter(t) <= f &&
+                (f == 0 || times.FirstFrameAtOrAfter(t) > f - 1 || times.FrameTime(f - 1) == t),
             "a frame is found at its own time");
   }
   if (session.Frames() == 0) return;

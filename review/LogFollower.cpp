@@ -23,8 +23,7 @@ struct PendingFrame {
 
 }  // namespace
 
-LogFollower::LogFollower(const std::string& path)
-    : m_path(path), m_session(analysis::ParseLogFileName(path)) {
+LogFollower::LogFollower(const std::string& path) : m_path(path), m_session(analysis::ParseLogFileName(path)) {
   m_opened = m_reader.Open(path, m_error);
   if (!m_opened) return;
   std::error_code ignored;

@@ -29,7 +29,9 @@
 namespace review {
 
 ReviewWindow::ReviewWindow()
-    : m_view(new TraceView(this)), m_skipped(new QLabel(this)), m_summary(new QLabel(this)),
+    : m_view(new TraceView(this)),
+      m_skipped(new QLabel(this)),
+      m_summary(new QLabel(this)),
       m_progress(new QProgressBar(this)) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(tr("Dez Idure Review"));
@@ -57,7 +59,8 @@ ReviewWindow::~ReviewWindow() = default;
 void ReviewWindow::BuildMenus() {
   QMenu* file = menuBar()->addMenu(tr("&File"));
   QAction* open = file->addAction(tr("&Open..."), this, [this] {
-    const QString path = QFileDialog::getOpenFileName(this, tr("Open a log"), QString(), tr("Logs (*.csv);;All files (*)"));
+    const QString path =
+        QFileDialog::getOpenFileName(this, tr("Open a log"), QString(), tr("Logs (*.csv);;All files (*)"));
     if (!path.isEmpty()) OpenLog(path);
   });
   open->setShortcut(QKeySequence::Open);
@@ -156,11 +159,13 @@ void ReviewWindow::Poll() {
     const QString path = QString::fromStdString(m_follower->Path());
     CloseLog();
     QMessageBox::warning(this, tr("Dez Idure Review"),
-                         progress.notALog ? tr("%1 is not a log of Dez Idure: none of its lines is a log line.").arg(path)
-                                          : tr("%1 could not be read.").arg(path));
+                         progress.notALog
+                             ? tr("%1 is not a log of Dez Idure: none of its lines is a log line.").arg(path)
+                             : tr("%1 could not be read.").arg(path));
     return;
   }
-  m_skipped->setText(tr("%n lines skipped", nullptr, static_cast<int>(std::min<uint64_t>(progress.skipped, INT32_MAX))));
+  m_skipped->setText(
+      tr("%n lines skipped", nullptr, static_cast<int>(std::min<uint64_t>(progress.skipped, INT32_MAX))));
   if (progress.caughtUp) {
     m_progress->hide();
   } else if (progress.bytesAtOpen > 0) {
@@ -173,7 +178,9 @@ void ReviewWindow::Poll() {
     const int channels = m_follower->Session().Channels();
     for (size_t k = 0; k < m_channels.size(); ++k) m_channels[k]->setVisible(static_cast<int>(k) < channels);
     m_temperatures->setVisible(m_follower->Session().HasTemperatures());
-    m_summary->setText(tr("%1 frames, %2 channels, %3 s").arg(progress.frames).arg(channels)
+    m_summary->setText(tr("%1 frames, %2 channels, %3 s")
+                           .arg(progress.frames)
+                           .arg(channels)
                            .arg(m_follower->Session().Times().Duration()));
   }
   m_view->LogGrew();
@@ -220,8 +227,8 @@ void ReviewWindow::ExportSelection() {
   QString suggested;
   {
     const auto lock = m_follower->Lock();
-    analysis::WholeSecondsSpan(m_follower->Session(), m_view->View().selectionStart, m_view->View().selectionEnd,
-                               first, end);
+    analysis::WholeSecondsSpan(m_follower->Session(), m_view->View().selectionStart, m_view->View().selectionEnd, first,
+                               end);
     if (first < end) suggested = QString::fromStdString(analysis::SpanFileName(m_follower->Session(), first));
   }
   if (first >= end) {

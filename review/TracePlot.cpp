@@ -111,7 +111,8 @@ class PlotPainter {
     std::vector<Pane> panes;
     if (m_view.dc) panes.push_back({Trace::Dc, {}, "DC"});
     if (m_view.ac) panes.push_back({Trace::Ac, {}, "AC"});
-    if (m_view.temperatures && m_session.HasTemperatures()) panes.push_back({Trace::Temperature, {}, QString::fromUtf8("\u00B0C")});
+    if (m_view.temperatures && m_session.HasTemperatures())
+      panes.push_back({Trace::Temperature, {}, QString::fromUtf8("\u00B0C")});
     double weights = 0;
     for (const Pane& pane : panes) weights += pane.trace == Trace::Temperature ? 0.5 : 1;
     const double gap = LineHeight() * 1.2;
@@ -129,7 +130,8 @@ class PlotPainter {
     if (m_view.selectionEnd <= m_view.selectionStart) return;
     const double left = XOf(std::max(m_view.selectionStart, m_view.start));
     const double right = XOf(std::min(m_view.selectionEnd, m_view.start + m_view.span));
-    if (right > left) m_painter.fillRect(QRectF(left, m_traces.top(), right - left, m_traces.height()), QColor(255, 240, 190));
+    if (right > left)
+      m_painter.fillRect(QRectF(left, m_traces.top(), right - left, m_traces.height()), QColor(255, 240, 190));
   }
 
   double XOf(double t) const { return m_traces.left() + (t - m_span.start) / m_span.step; }
@@ -179,9 +181,7 @@ class PlotPainter {
     m_painter.restore();
   }
 
-  double YOf(double value) const {
-    return m_pane.bottom() - (value - m_low) / (m_high - m_low) * m_pane.height();
-  }
+  double YOf(double value) const { return m_pane.bottom() - (value - m_low) / (m_high - m_low) * m_pane.height(); }
 
   void DrawValueLabels(const Pane& pane) {
     m_painter.setPen(Qt::black);
@@ -238,8 +238,8 @@ class PlotPainter {
   void DrawTimeAxis() {
     const double line = LineHeight();
     const int64_t startSecond = m_session.Times().StartSecond();
-    const analysis::TimeTicks ticks =
-        analysis::ComputeTimeTicks(m_view.start, m_view.span, std::max(2.0, m_traces.width() / (line * 6)), startSecond);
+    const analysis::TimeTicks ticks = analysis::ComputeTimeTicks(
+        m_view.start, m_view.span, std::max(2.0, m_traces.width() / (line * 6)), startSecond);
     for (const double t : ticks.times) {
       const double x = XOf(t);
       m_painter.setPen(QColor(220, 220, 220));

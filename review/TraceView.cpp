@@ -106,7 +106,8 @@ void TraceView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   if (!m_follower) {
     painter.fillRect(rect(), Qt::white);
-    painter.drawText(rect(), Qt::AlignCenter, tr("Open a log with File > Open, drop one here, or name it on the command line."));
+    painter.drawText(rect(), Qt::AlignCenter,
+                     tr("Open a log with File > Open, drop one here, or name it on the command line."));
     return;
   }
   const auto lock = m_follower->Lock();

@@ -57,9 +57,10 @@ int main(int argc, char* argv[]) {
   }
   // Without a display the toolkit would abort; say why instead.
   if (!HasDisplay(argc, argv)) {
-    std::fputs("dezidure-review: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set); "
-               "start it in a desktop session, or on a virtual display: xvfb-run dezidure-review\n",
-               stderr);
+    std::fputs(
+        "dezidure-review: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set); "
+        "start it in a desktop session, or on a virtual display: xvfb-run dezidure-review\n",
+        stderr);
     return 1;
   }
   QApplication application(argc, argv);

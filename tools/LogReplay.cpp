@@ -11,7 +11,8 @@ namespace {
 FrameValues ToFrameValues(const analysis::LogFrame& frame) {
   FrameValues values;
   values.samples.assign(frame.samples.begin(), frame.samples.begin() + frame.channels);
-  if (frame.hasTemperatures) values.temperatures.assign(frame.temperatures.begin(), frame.temperatures.begin() + frame.channels);
+  if (frame.hasTemperatures)
+    values.temperatures.assign(frame.temperatures.begin(), frame.temperatures.begin() + frame.channels);
   return values;
 }
 

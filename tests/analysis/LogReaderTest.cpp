@@ -1,9 +1,8 @@
-#include "analysis/LogReader.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
 
+#include "analysis/LogReader.h"
 #include "tests/support/ScratchDirectory.h"
 
 namespace {

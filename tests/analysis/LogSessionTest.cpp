@@ -1,5 +1,3 @@
-#include "analysis/LogSession.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -8,6 +6,7 @@
 
 #include "analysis/ColumnStrokes.h"
 #include "analysis/LogLoader.h"
+#include "analysis/LogSession.h"
 #include "analysis/SpanExport.h"
 #include "analysis/TimeTicks.h"
 #include "analysis/TraceColumns.h"
@@ -21,8 +20,7 @@ using analysis::LogSession;
 using analysis::Trace;
 
 std::string WallClock(int64_t localSecond) {
-  return analysis::CivilDateText(localSecond / analysis::kSecondsPerDay) + " " +
-         analysis::TimeOfDayText(localSecond);
+  return analysis::CivilDateText(localSecond / analysis::kSecondsPerDay) + " " + analysis::TimeOfDayText(localSecond);
 }
 
 TEST(TimeLine, PlacesFramesEvenlyWithinTheirSecondsAcrossGapsAndMidnight) {
@@ -64,11 +62,11 @@ TEST(TimeTicks, FallOnRoundClockTimesAtEveryZoom) {
     std::vector<double> first;  // the first ticks
   };
   const Case cases[] = {
-      {0, 180, 9, 30, 0, {23, 53, 83}},                    // 14:05:30, 14:06:00, ...
-      {0, 39600, 8, 7200, 0, {6893, 14093}},               // 11 hours: 16:00, 18:00, ...
-      {10, 3, 6, 0.5, 1, {10, 10.5, 11}},                  // below a second, from the log's seconds
-      {1.2345, 0.05, 5, 0.01, 2, {1.24, 1.25}},            // hundredths
-      {0, 3 * 86400.0, 2, 2 * 86400.0, 0, {122093}},       // whole days, on midnight
+      {0, 180, 9, 30, 0, {23, 53, 83}},               // 14:05:30, 14:06:00, ...
+      {0, 39600, 8, 7200, 0, {6893, 14093}},          // 11 hours: 16:00, 18:00, ...
+      {10, 3, 6, 0.5, 1, {10, 10.5, 11}},             // below a second, from the log's seconds
+      {1.2345, 0.05, 5, 0.01, 2, {1.24, 1.25}},       // hundredths
+      {0, 3 * 86400.0, 2, 2 * 86400.0, 0, {122093}},  // whole days, on midnight
   };
   for (const Case& c : cases) {
     const auto ticks = analysis::ComputeTimeTicks(c.from, c.span, c.maxTicks, start);

@@ -34,7 +34,8 @@ std::vector<int> RowCounts(const QImage& screen, QRgb colour) {
   std::vector<int> rows(static_cast<size_t>(screen.height()));
   for (int y = 0; y < screen.height(); ++y) {
     const auto* line = reinterpret_cast<const QRgb*>(screen.constScanLine(y));
-    for (int x = 0; x < screen.width(); ++x) rows[static_cast<size_t>(y)] += (line[x] & 0xFFFFFF) == (colour & 0xFFFFFF);
+    for (int x = 0; x < screen.width(); ++x)
+      rows[static_cast<size_t>(y)] += (line[x] & 0xFFFFFF) == (colour & 0xFFFFFF);
   }
   return rows;
 }
