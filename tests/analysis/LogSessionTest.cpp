@@ -103,6 +103,11 @@ TEST(TraceColumns, EveryValueLiesInsideItsColumnAtAnyZoom) {
       session.Append(frame, second, 0);
     }
   }
+  // The AC trace recomputed from a checkpoint is the live filter's own output, to the bit.
+  const uint64_t from = 3000 + random() % 5000;
+  EXPECT_EQ(session.Values(2, Trace::Ac, from, from + 4000),
+            std::vector<double>(ac[1].begin() + static_cast<std::ptrdiff_t>(from),
+                                ac[1].begin() + static_cast<std::ptrdiff_t>(from + 4000)));
   const double duration = session.Times().Duration();
   // Past the end of a log whose frames fill whole checkpoints: nothing to show.
   LogSession whole;
