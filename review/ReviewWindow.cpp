@@ -47,6 +47,7 @@ ReviewWindow::ReviewWindow()
   m_progress->setRange(0, 1000);
   m_progress->setMaximumWidth(200);
   m_progress->hide();
+  m_view->setFocus();
   connect(&m_poll, &QTimer::timeout, this, &ReviewWindow::Poll);
   // Follow must show new lines within half a second: the reader looks every
   // LogFollower::kPollMilliseconds, the window takes them in at this pace.
@@ -77,10 +78,12 @@ void ReviewWindow::BuildMenus() {
   m_follow->setChecked(true);
   m_follow->setShortcut(Qt::Key_F);
   connect(m_follow, &QAction::toggled, m_view, &TraceView::SetFollowing);
-  view->addAction(tr("&Whole log"), m_view, &TraceView::ShowWholeLog);
-  view->addAction(tr("Zoom to &selection"), m_view, &TraceView::ZoomToSelection);
-  view->addAction(tr("Zoom &in"), m_view, [this] { m_view->ZoomBy(0.5); });
-  view->addAction(tr("Zoom &out"), m_view, [this] { m_view->ZoomBy(2); });
+  // Shortcuts of the window, so they work whichever control has the focus.
+  view->addAction(tr("&Whole log"), m_view, &TraceView::ShowWholeLog)->setShortcut(Qt::Key_Home);
+  view->addAction(tr("Zoom to &selection"), m_view, &TraceView::ZoomToSelection)->setShortcut(Qt::Key_Z);
+  view->addAction(tr("Zoom &in"), m_view, [this] { m_view->ZoomBy(0.5); })
+      ->setShortcuts({QKeySequence(Qt::Key_Plus), QKeySequence(Qt::Key_Equal)});
+  view->addAction(tr("Zoom &out"), m_view, [this] { m_view->ZoomBy(2); })->setShortcut(Qt::Key_Minus);
   view->addSeparator();
 
   QToolBar* bar = addToolBar(tr("Traces"));

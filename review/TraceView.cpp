@@ -151,25 +151,13 @@ void TraceView::mouseMoveEvent(QMouseEvent* event) {
 void TraceView::mouseReleaseEvent(QMouseEvent*) { m_drag = Drag::None; }
 
 void TraceView::keyPressEvent(QKeyEvent* event) {
+  // Zoom keys are the window's shortcuts; panning belongs to the view.
   switch (event->key()) {
-    case Qt::Key_Plus:
-    case Qt::Key_Equal:
-      ZoomBy(0.5);
-      break;
-    case Qt::Key_Minus:
-      ZoomBy(2);
-      break;
     case Qt::Key_Left:
       PanBy(-0.25);
       break;
     case Qt::Key_Right:
       PanBy(0.25);
-      break;
-    case Qt::Key_Home:
-      ShowWholeLog();
-      break;
-    case Qt::Key_Z:
-      ZoomToSelection();
       break;
     default:
       QWidget::keyPressEvent(event);

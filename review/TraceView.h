@@ -11,8 +11,8 @@ namespace review {
 
 /// The plot of one log on screen, with zoom and pan: the wheel zooms about
 /// the pointer, a left drag pans, a right drag (or Shift with a left drag)
-/// selects a span; keys: + and - zoom, the arrows pan, Home shows the whole
-/// log, Z zooms to the selection. While following, the view keeps the end
+/// selects a span, the arrow keys pan; ZoomBy, ShowWholeLog and
+/// ZoomToSelection serve the window's keys. While following, the view keeps the end
 /// of the log in sight as it grows; zooming or panning stops following.
 class TraceView : public QWidget {
  public:
