@@ -28,8 +28,9 @@ root="$work/unpacked/usr"
 desktop-file-validate "$root"/share/applications/*.desktop
 appstreamcli validate --no-net --explain "$root"/share/metainfo/*.metainfo.xml
 # man reports formatting problems on standard error; any of them fails.
+# From the manual's own folder, where a page's ".so man1/other.1" is found.
 for page in "$root"/share/man/man1/*.1; do
-  man_warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+  man_warnings=$(cd "$root/share/man" && MANWIDTH=80 man --warnings -l "man1/$(basename "$page")" 2>&1 >/dev/null)
   if [ -n "$man_warnings" ]; then
     echo "$man_warnings" >&2
     exit 1
