@@ -2,8 +2,9 @@
 # Checks the Debian package that `make package` built, as CI does after the
 # tests: everything `cmake --install` installs is in it, the desktop entries,
 # AppStream records and manual pages of both programs pass their validators,
-# and the program unpacked from it shows traces of the simulated board on a
-# virtual display and closes cleanly. Needs the tests built in build/ (make test).
+# the program unpacked from it shows traces of the simulated board on a
+# virtual display and closes cleanly, and the review program unpacked from it
+# shows a log and follows it. Needs the tests built in build/ (make test).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build-package
@@ -45,3 +46,6 @@ echo "check-package: desktop entries, AppStream records and manual pages valid"
 DEZIDURE_TEST_PROGRAM="$root/bin/dezidure" DEZIDURE_TEST_SIMULATOR="$root/bin/dezidure-sim" \
   build/tests/e2e/program_on_display_test
 echo "check-package: the packaged program shows traces and closes cleanly"
+
+DEZIDURE_TEST_REVIEW="$root/bin/dezidure-review" build/tests/e2e/review_on_display_test
+echo "check-package: the packaged review program shows a log and follows it"
