@@ -51,10 +51,10 @@ cmake --build "$out/i686" -j "$jobs"
 phase "32-bit cores"
 
 # Linux helpers: the board's end of COM1, the modem-lines library, the
-# simulator and the screen check.
+# simulator, the screen check and the review program's display test.
 cmake -S . -B "$out/host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DWERROR=ON -DDEZIDURE_BENCH=OFF >/dev/null
 cmake --build "$out/host" -j "$jobs" --target dezidure-pty-feeder dezidure-modem-lines dezidure-sim \
-  dezidure-screen-traces
+  dezidure-screen-traces review_on_display_test
 phase "Linux helpers"
 
 rm -rf "$out/unpacked"

@@ -7,12 +7,13 @@
 #   scripts/wine-session.sh BUILD HOST_BUILD [QT_PREFIX] [PROGRAM_DIR]
 #
 # BUILD        cross build with the tests (ctest runs them through wine-run.sh)
-# HOST_BUILD   native build with dezidure-pty-feeder, the modem-lines library
-#              and dezidure-sim
+# HOST_BUILD   native build with dezidure-pty-feeder, the modem-lines library,
+#              dezidure-sim and review_on_display_test
 # QT_PREFIX    Qt for Windows whose DLLs and plugins the tests load
 # PROGRAM_DIR  folder with dezidure.exe and everything it needs (the unpacked
 #              zip); with it, the program runs on Xvfb against the simulator
-#              and the screen must show its traces
+#              and the screen must show its traces, and dezidure-review.exe
+#              must show a log and follow it (tests/e2e/ReviewOnDisplayTest)
 #
 # Tests that cannot hold under wine are skipped by name, each with its reason
 # (SKIPPED_TESTS below); a name that matches no test stops the run, so that a
@@ -116,3 +117,12 @@ shot="$build/dezidure-under-wine.png"
   PORT_LINK="$work/com1" "$here/scripts/screen-check.sh" "$host" "$shot" "$guard" "$(realpath "$program_dir")/dezidure.exe"
 )
 echo "wine-session: the program drew its traces under wine ($(elapsed) s)"
+
+# The review program of the zip on a log named on its command line, then
+# following the lines appended to it.
+(
+  unset WINEPATH QT_PLUGIN_PATH QT_QPA_PLATFORM LD_PRELOAD DEZIDURE_FEEDER_DIR
+  DEZIDURE_TEST_RUNNER="$here/scripts/wine-run.sh" \
+    DEZIDURE_TEST_REVIEW="$(realpath "$program_dir")/dezidure-review.exe" "$host/tests/e2e/review_on_display_test"
+)
+echo "wine-session: the review program drew a log and followed it under wine ($(elapsed) s)"
