@@ -4,7 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
 
+#include "analysis/ReportCommand.h"
 #include "app/Logo.h"
 #include "review/ReviewWindow.h"
 
@@ -12,9 +16,28 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: dezidure-review [FILE.csv ...]\n"
+    "       dezidure-review --report FILE.csv [--quiet FROM-TO ...] [--walk FROM-TO ...] [--detector SETTINGS]\n"
     "Shows logs of Dez Idure at any zoom and follows them while they are written.\n"
-    "  -h, --help     show this help and exit\n"
-    "  -v, --version  show the version and exit\n";
+    "With --report, writes the log's figures as JSON to standard output instead, without a window:\n"
+    "per channel the DC and AC statistics, SNR, settling, drift, band RMS and the detector's events.\n"
+    "  --quiet FROM-TO     a span with nobody in the field, in seconds from the log's start\n"
+    "                      (12.5, 1:30 or 1:02:03); several may be given\n"
+    "  --walk FROM-TO      a span with someone walking; several may be given\n"
+    "  --detector SETTINGS threshold=40|3xrms,pulses=2,window=5,blind=2,alternate=1\n"
+    "  -h, --help          show this help and exit\n"
+    "  -v, --version       show the version and exit\n"
+    "Exit status of --report: 0 done, 1 the log could not be read, 2 a usage error.\n";
+
+/// The headless report: no toolkit, no display.
+int Report(const std::vector<std::string>& args) {
+  std::string error;
+  const std::optional<analysis::ReportRequest> request = analysis::ParseReportRequest(args, error);
+  if (!request) {
+    std::cerr << "dezidure-review: " << error << "\n" << kUsage;
+    return analysis::kReportUsage;
+  }
+  return analysis::RunReport(*request, std::cout, std::cerr);
+}
 
 #ifndef _WIN32
 bool IsSet(const char* name) {
@@ -55,6 +78,8 @@ int main(int argc, char* argv[]) {
       return 0;
     }
   }
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (analysis::AsksForReport(args)) return Report(args);
   // Without a display the toolkit would abort; say why instead.
   if (!HasDisplay(argc, argv)) {
     std::fputs(
