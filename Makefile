@@ -7,6 +7,9 @@
 # simulated board's own signals.
 
 JOBS ?= $(shell nproc)
+# The builds that cmake starts are makes of their own: without this each of
+# them announces every directory it enters and leaves.
+MAKEFLAGS += --no-print-directory
 FUZZ_SECONDS ?= 600
 CONFIGURE = cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 

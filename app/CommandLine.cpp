@@ -82,6 +82,7 @@ CommandDecision DecideCommandLine(const std::vector<std::string>& args, const Di
                                   const std::string& version) {
   bool platformNamed = environment.platformChosen;
   bool displayNamed = environment.x11Display || environment.waylandDisplay || environment.alwaysHasDesktop;
+  std::string x11Display = environment.x11Display ? environment.x11DisplayName : "";
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "-h" || arg == "--help") return {CommandAction::Help, 0, std::string(kHelpText)};
@@ -96,13 +97,27 @@ CommandDecision DecideCommandLine(const std::vector<std::string>& args, const Di
     ++i;
     platformNamed = platformNamed || word == "-platform";
     displayNamed = displayNamed || word == "-display";
+    if (word == "-display") x11Display = args[i];
   }
   if (!platformNamed && !displayNamed) {
     return {CommandAction::NoDisplay, 1,
             "dezidure: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set); "
             "start it in a desktop session, or on a virtual display: xvfb-run dezidure\n"};
   }
-  return {};
+  CommandDecision run;
+  // With a Wayland display the toolkit may go there instead; a named
+  // platform is the user's choice.
+  if (!platformNamed && !environment.waylandDisplay && !environment.alwaysHasDesktop) {
+    run.x11DisplayToCheck = x11Display;
+  }
+  return run;
+}
+
+CommandDecision UnreachableDisplay(const std::string& display) {
+  return {CommandAction::NoDisplay, 1,
+          "dezidure: cannot reach the display " + display +
+              " (no X server answers there, or it does not let this user in); "
+              "start it in a desktop session, or on a virtual display: xvfb-run dezidure\n"};
 }
 
 }  // namespace app

@@ -19,14 +19,20 @@ struct CommandDecision {
   CommandAction action = CommandAction::Run;
   int exitCode = 0;  ///< the program's exit status unless it runs
   std::string text;  ///< one or more lines, each ending in a newline
+  /// With Run: the X display ("-display" or DISPLAY) that is the window's only
+  /// way to a screen, to be checked before the toolkit starts, which would
+  /// abort on one that does not answer; empty when no X display is the only
+  /// way (a platform is named, or a Wayland display is set).
+  std::string x11DisplayToCheck{};
 };
 
 /// What the environment says about where the window can show.
 struct DisplayEnvironment {
-  bool x11Display = false;        ///< DISPLAY is set and not empty
-  bool waylandDisplay = false;    ///< WAYLAND_DISPLAY is set and not empty
-  bool platformChosen = false;    ///< QT_QPA_PLATFORM is set and not empty
-  bool alwaysHasDesktop = false;  ///< the system always has a desktop (Windows)
+  bool x11Display = false;          ///< DISPLAY is set and not empty
+  bool waylandDisplay = false;      ///< WAYLAND_DISPLAY is set and not empty
+  bool platformChosen = false;      ///< QT_QPA_PLATFORM is set and not empty
+  bool alwaysHasDesktop = false;    ///< the system always has a desktop (Windows)
+  const char* x11DisplayName = "";  ///< DISPLAY's value
 };
 
 /// Decides on the arguments after the program's name. The program takes no
@@ -38,5 +44,10 @@ struct DisplayEnvironment {
 /// `version` is the text after the program's name in --version ("1.2").
 CommandDecision DecideCommandLine(const std::vector<std::string>& args, const DisplayEnvironment& environment,
                                   const std::string& version);
+
+/// The decision for an X display that the window can only show on but that
+/// does not answer (no server there, or it refuses this user): a one-line
+/// reason on standard error and exit 1, as when there is no display at all.
+CommandDecision UnreachableDisplay(const std::string& display);
 
 }  // namespace app

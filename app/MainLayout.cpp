@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "app/Logo.h"
+#include "app/ScaleColumnGround.h"
 #include "app/ScopePanel.h"
 #include "app/SpinEdit.h"
 #include "app/StatusPanelBar.h"
@@ -220,8 +221,7 @@ void TfMain::BuildControlStrip() {
 
 void TfMain::BuildScaleColumn() {
   Panel4 = MakePanel(Panel3, "Panel4", false);
-  // The labels' colours are fixed, so their ground is too, as beside the scope.
-  WhiteGround(Panel4);
+  app::GiveScaleColumnItsGround(Panel4);
   const QFont plain = font();
   const QFont bold = WithFont(font(), kDialogFace, 11, true);
   const std::array<const char*, 7> dcNames = {"l1", "l2", "l3", "l4", "l5", "l6", "l7"};

@@ -28,8 +28,8 @@ void PortReport::SetAvailable(int port, const std::string& device) {
   At(port) = Status{PortCondition::Available, device, {}, 0};
 }
 
-void PortReport::SetOpen(int port, const std::string& device, int32_t baud) {
-  At(port) = Status{PortCondition::Open, device, {}, baud};
+void PortReport::SetOpen(int port, const std::string& device, int32_t asked, int32_t running) {
+  At(port) = Status{PortCondition::Open, device, {}, asked, running};
 }
 
 bool PortReport::SetFailed(int port, const std::string& device, const std::string& reason) {
@@ -61,7 +61,7 @@ std::string PortReport::Tip() const {
         tip += status.device + ", available";
         break;
       case PortCondition::Open:
-        tip += status.device + ", open at " + std::to_string(status.baud) + " baud";
+        tip += status.device + ", " + OpenState(port);
         break;
       case PortCondition::Failed:
       case PortCondition::Gone:
@@ -77,13 +77,17 @@ std::string PortReport::Title(int port) const {
   return "COM" + std::to_string(port) + (device.empty() ? std::string() : " (" + device + ")");
 }
 
-std::string PortReport::OpenText(int port) const {
-  return Title(port) + " open at " + std::to_string(At(port).baud) + " baud";
+std::string PortReport::OpenState(int port) const {
+  const Status& status = At(port);
+  const std::string asked = std::to_string(status.baud) + " baud";
+  if (status.running == 0) return "open; its rate could not be read back (" + asked + " asked)";
+  const std::string open = "open at " + std::to_string(status.running) + " baud";
+  return status.running == status.baud ? open : open + ": the driver refused " + asked;
 }
 
-std::string PortReport::ReconnectedText(int port) const {
-  return Title(port) + " reconnected, open at " + std::to_string(At(port).baud) + " baud";
-}
+std::string PortReport::OpenText(int port) const { return Title(port) + " " + OpenState(port); }
+
+std::string PortReport::ReconnectedText(int port) const { return Title(port) + " reconnected, " + OpenState(port); }
 
 std::string PortReport::FailureText(int port) const { return Title(port) + ": " + At(port).reason; }
 
@@ -99,7 +103,7 @@ std::string PortReport::UnopenedText() const {
 }
 
 std::string PortReport::SharedText(int port, const std::string& holders) const {
-  return Title(port) + " is also open in " + holders + ": its bytes are split between the readers and frames are lost";
+  return Title(port) + " is also open in " + holders + ", which can take some of its bytes: frames may be lost";
 }
 
 }  // namespace app

@@ -36,7 +36,9 @@ class PortReport {
 
   void SetNoDevice(int port);
   void SetAvailable(int port, const std::string& device);
-  void SetOpen(int port, const std::string& device, int32_t baud);
+  /// `asked`: the rate the port was opened with; `running`: the rate the
+  /// driver reports the line runs at, 0 when it could not be read back.
+  void SetOpen(int port, const std::string& device, int32_t asked, int32_t running);
   /// Returns true when this is news: the port was not failing, or failed
   /// for another reason.
   bool SetFailed(int port, const std::string& device, const std::string& reason);
@@ -51,9 +53,12 @@ class PortReport {
   /// "COM1: /dev/pts/3, gone, waiting for it to return", "COM4: no device".
   std::string Tip() const;
 
-  /// "COM1 (/dev/pts/3) open at 115200 baud".
+  /// "COM1 (/dev/pts/3) open at 115200 baud"; when the driver runs the line
+  /// at another rate, "... open at 38400 baud: the driver refused 56000 baud";
+  /// when the rate could not be read back, "... open; its rate could not be
+  /// read back (56000 baud asked)".
   std::string OpenText(int port) const;
-  /// "COM1 (/dev/pts/3) reconnected, open at 115200 baud".
+  /// "COM1 (/dev/pts/3) reconnected, open at 115200 baud", likewise.
   std::string ReconnectedText(int port) const;
   /// "COM1 (/dev/ttyUSB0): <reason>" for a failed port.
   std::string FailureText(int port) const;
@@ -64,7 +69,7 @@ class PortReport {
   /// (/dev/ttyS0): permission denied: ..."), else "no serial port found" when
   /// no number names a device, else "no port selected".
   std::string UnopenedText() const;
-  /// Another reader has the open port: its bytes are split and frames lost.
+  /// Another process holds the open port and can take some of its bytes.
   std::string SharedText(int port, const std::string& holders) const;
 
  private:
@@ -72,11 +77,14 @@ class PortReport {
     PortCondition condition = PortCondition::NoDevice;
     std::string device;
     std::string reason;  ///< why it failed
-    int32_t baud = 0;    ///< while open
+    int32_t baud = 0;    ///< while open: the rate asked
+    int32_t running = 0;  ///< while open: the rate the line runs at; 0 unknown
   };
   Status& At(int port);
   const Status& At(int port) const;
   std::string Title(int port) const;
+  /// "open at 115200 baud", or what differs from the rate asked.
+  std::string OpenState(int port) const;
 
   std::array<Status, kPorts> m_ports;
 };

@@ -35,8 +35,14 @@ void CloseOnTerminationSignals(QWidget& window) {
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   // SIGHUP too: the terminal it was started from closing, or the session
-  // ending, must not cost the log its last lines.
-  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
+  // ending, must not cost the log its last lines. A signal ignored at start
+  // stays ignored: whoever started the program asked for that (nohup, or a
+  // shell that keeps its background jobs out of the terminal's Ctrl+C).
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    struct sigaction inherited {};
+    if (sigaction(signal, nullptr, &inherited) != 0 || inherited.sa_handler == SIG_IGN) continue;
+    sigaction(signal, &action, nullptr);
+  }
 }
 
 }  // namespace app

@@ -14,6 +14,7 @@
 #include "app/main.h"
 #ifndef _WIN32
 #include "app/RuntimeDirectory.h"
+#include "app/X11DisplayProbe.h"
 #endif
 
 namespace {
@@ -26,6 +27,7 @@ bool IsSet(const char* name) {
 app::DisplayEnvironment CurrentDisplayEnvironment() {
   app::DisplayEnvironment environment;
   environment.x11Display = IsSet("DISPLAY");
+  if (environment.x11Display) environment.x11DisplayName = std::getenv("DISPLAY");
   environment.waylandDisplay = IsSet("WAYLAND_DISPLAY");
   environment.platformChosen = IsSet("QT_QPA_PLATFORM");
 #ifdef _WIN32
@@ -38,8 +40,13 @@ app::DisplayEnvironment CurrentDisplayEnvironment() {
 
 int main(int argc, char* argv[]) {
   // Answered before the toolkit starts, which would need a display first.
-  const app::CommandDecision decision = app::DecideCommandLine(std::vector<std::string>(argv + 1, argv + argc),
-                                                               CurrentDisplayEnvironment(), DEZIDURE_VERSION);
+  app::CommandDecision decision = app::DecideCommandLine(std::vector<std::string>(argv + 1, argv + argc),
+                                                         CurrentDisplayEnvironment(), DEZIDURE_VERSION);
+#ifndef _WIN32
+  if (!decision.x11DisplayToCheck.empty() && !app::X11DisplayAnswers(decision.x11DisplayToCheck)) {
+    decision = app::UnreachableDisplay(decision.x11DisplayToCheck);
+  }
+#endif
   if (decision.action != app::CommandAction::Run) {
     const bool normal = decision.exitCode == 0;
     std::fputs(decision.text.c_str(), normal ? stdout : stderr);

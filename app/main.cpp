@@ -54,6 +54,7 @@ TfMain::TfMain(TfMainDeps deps)
   // brings it back before a person who plugged it in would look again.
   m_returnWatch->setInterval(1000);
   serial = MakeWindowSerial(deps);
+  m_portWatch = std::make_unique<app::PortWatch>(*serial, static_cast<app::PortWatchHost&>(*this));
   serial->SetMessagePresenter([this](const std::string& text) {
     m_prompts->ErrorBox(this, QStringLiteral("Error"), QString::fromStdString(text));
   });
@@ -100,9 +101,9 @@ void TfMain::WireEvents() {
     RunGuarded([this, sender] { serialRxData(sender); });
     pScope->RepaintIfDue();
   };
-  serial->SetFailureObserver([this](int32_t code) { PortFailed(code); });
+  serial->SetFailureObserver([this](int32_t code) { m_portWatch->Failed(code); });
   ComboBoxPort->OnPopup = [this] { RunGuarded([this] { RelistPorts(); }); };
-  Wire(m_returnWatch, &QTimer::timeout, &TfMain::WatchForReturn);
+  connect(m_returnWatch, &QTimer::timeout, this, [this] { RunGuarded([this] { m_portWatch->Tick(); }); });
   pScope->OnPaint = [this](QPainter& painter) { RunGuarded([this, &painter] { FormPaint(painter); }); };
   pScope->ChangedArea = [this] {
     if (!Surface) return QRect();
@@ -207,7 +208,7 @@ void TfMain::ListPorts() {
   for (uint8_t n = 1; n <= 8; ++n) {
     serial->SetPort(n);
     serial->SetActive(true);
-    NoteProbe(n);
+    m_portWatch->NoteProbe(n);
     if (!serial->Active()) continue;
     AddPortEntry(n);
   }
@@ -217,18 +218,12 @@ void TfMain::ListPorts() {
     ComboBoxPort->setCurrentIndex(ComboBoxPort->count() > 0 ? 0 : -1);
   }
   if (ComboBoxPort->currentIndex() < 0)
-    ShowNotice(app::NoticeSource::Port, app::Urgency::Problem, m_ports.UnopenedText());
+    ShowNotice(app::NoticeSource::Port, app::Urgency::Problem, m_portWatch->UnopenedText());
   ComboBoxPortChange();
 }
 
 void TfMain::ComboBoxPortChange() {
-  const uint8_t previous = serial->Active() ? serial->Port() : 0;
-  const uint8_t awaited = m_awaited ? m_awaited->port : 0;
-  serial->SetActive(false);
-  // After the close: a loss that the close itself ran into is the pick's
-  // business now, not a reason to wait for the old port.
-  EndPortWait();
-  if (previous != 0) m_ports.SetAvailable(previous, m_ports.Device(previous));
+  const uint8_t awaited = m_portWatch->CloseForPick();
   const int entry = ComboBoxPort->currentIndex();
   if (entry < 0) throw app::ListIndexError(entry);
   const auto port = static_cast<uint8_t>(ComboBoxPort->itemData(entry).toInt());
@@ -240,14 +235,7 @@ void TfMain::ComboBoxPortChange() {
   serial->SetParity(paNone);
   serial->SetStopBits(st1bit);
   serial->SetActive(true);
-  if (serial->Active()) {
-    NotePortOpened(false);
-    return;
-  }
-  NoteOpenFailure(port, false);
-  // The lost port picked again, or another baud rate for it: still absent,
-  // so keep waiting for it, now with these settings.
-  if (port == awaited) AwaitReturn(port);
+  if (m_portWatch->NotePick(port, awaited)) return;
   m_prompts->ErrorBox(this, QStringLiteral("Error"), QStringLiteral("Selected port is invalid"));
 }
 
@@ -335,7 +323,7 @@ void TfMain::Timer2Timer() {
 
 void TfMain::FormClose() {
   StopLog();
-  EndPortWait();
+  m_portWatch->EndWait();
   serial->SetActive(false);
   StopCapture();
   Surface.reset();

@@ -12,7 +12,7 @@
 
 #include "app/PerChannel.h"
 #include "app/PopupList.h"
-#include "app/PortReport.h"
+#include "app/PortWatch.h"
 #include "app/StatusNotices.h"
 #include "app/WindowPrompts.h"
 #include "display/DibSurface.h"
@@ -50,7 +50,7 @@ struct TfMainDeps {
 /// The program's one window: the scope, its controls, the serial port that
 /// feeds it and the timed log. Every behaviour is a method named after the
 /// control and the event it answers.
-class TfMain : public QWidget {
+class TfMain : public QWidget, private app::PortWatchHost {
  public:
   explicit TfMain(TfMainDeps deps = {});
   ~TfMain() override;
@@ -207,19 +207,14 @@ class TfMain : public QWidget {
 
   void SetUpLogTimers();
 
-  // Telling the user how the ports stand, and coming back after a device loss.
+  // Listing the ports and how they stand (see app::PortWatch).
   void AddPortEntry(uint8_t port);
-  void NoteProbe(uint8_t port);
-  void NoteOpenFailure(uint8_t port, bool onlyNews);
-  void NotePortOpened(bool reconnected);
-  void ShowPortTip();
-  void PortFailed(int32_t code);
-  void PortLost();
-  /// Marks `port` gone and, when its device can come back under its name,
-  /// looks for it until it returns.
-  void AwaitReturn(uint8_t port);
-  void WatchForReturn();
-  void EndPortWait();
+  void ShowPortNotice(app::Urgency urgency, const std::string& text) override;
+  void TellUser(const std::string& text) override;
+  void ShowPortTip(const std::string& tip) override;
+  void RunSoon(std::function<void()> action) override;
+  void SetTicking(bool on) override;
+  void PortReturned() override;
 
   void StartLog();
   /// Ends a running log: the file closed complete, or the reason it was not told.
@@ -236,17 +231,9 @@ class TfMain : public QWidget {
 
   static constexpr int kNoticePanel = 9;  ///< the status bar's last panel
 
-  /// A lost port being waited for: its number and the device it named.
-  struct AwaitedPort {
-    uint8_t port;
-    std::string device;
-  };
-
   std::unique_ptr<app::WindowPrompts> m_prompts;
-  app::PortReport m_ports;
-  std::optional<AwaitedPort> m_awaited;
-  bool m_lossPending = false;       ///< a lost device is reported; closing it is queued
-  QTimer* m_returnWatch = nullptr;  ///< looks for the lost device while it is away
+  std::unique_ptr<app::PortWatch> m_portWatch;
+  QTimer* m_returnWatch = nullptr;  ///< ticks the port watch while a lost device is away
   app::StatusNotices m_notices;
   std::function<std::time_t()> m_clock;
   std::array<QLabel*, 7> m_dcLabels{};

@@ -60,6 +60,7 @@ std::string DurationFigure(const Run& run) {
 std::string FigureLine(const Run& run) {
   const std::string name = run.report_label.empty() ? run.benchmark_name() : run.report_label;
   if (run.error_occurred) return name + ": failed: " + run.error_message;
+  if (Has(run, kOwnHeadline)) return run.report_label;
   if (Has(run, kSamplesPerSecond)) return name + ": " + ThroughputFigure(run);
   if (Has(run, kBytesPerSyscall)) return name + ": " + ReadFigure(run);
   return name + ": " + DurationFigure(run);

@@ -18,6 +18,8 @@ constexpr const char* kNominalSamplesPerSecond = "nominal samples/s";
 constexpr const char* kNominalBytesPerSecond = "nominal bytes/s";
 constexpr const char* kBytesPerCall = "bytes/call";
 constexpr const char* kBytesPerSyscall = "bytes/syscall";
+/// Carried by a run whose label is its whole headline.
+constexpr const char* kOwnHeadline = "own headline";
 
 /// A console reporter (writing to the given error stream) that also keeps one
 /// headline per run: the figure and its ratio to the board's nominal rate.

@@ -1,6 +1,7 @@
-// Fuzzing of the toolkit-free core: frame scanning, trace arithmetic and log
-// text, each held to properties that must hold for any input, not only to
-// surviving it.
+// Fuzzing of the toolkit-free core: frame scanning, trace arithmetic, log
+// text and log reading (whole, piece by piece as a followed log grows, and
+// placed in time), each held to properties that must hold for any input, not
+// only to surviving it.
 //
 // The whole input is one received byte stream and also one log file, so a
 // recorded board stream and a log file are both meaningful seeds as they
@@ -24,6 +25,9 @@
 
 #include "acquisition/FrameParser.h"
 #include "acquisition/TraceMath.h"
+#include "analysis/LogLoader.h"
+#include "analysis/LogReader.h"
+#include "analysis/TraceColumns.h"
 #include "display/ScopeGeometry.h"
 #include "display/Truncation.h"
 #include "logging/CsvLog.h"
@@ -272,6 +276,109 @@ void CheckLogReading(std::string_view input) {
           "the reader counts every line and every skipped one");
 }
 
+/// What a log reader handed out, line by line, and counted.
+struct ReadRecord {
+  std::vector<std::string> lines;
+  std::vector<uint64_t> offsets;
+  uint64_t counted = 0;
+  uint64_t skipped = 0;
+  uint64_t firstSkipped = 0;
+  uint64_t consumed = 0;
+
+  bool operator==(const ReadRecord& other) const {
+    return lines == other.lines && offsets == other.offsets && counted == other.counted && skipped == other.skipped &&
+           firstSkipped == other.firstSkipped && consumed == other.consumed;
+  }
+};
+
+/// Reads `input` as a followed log receives it: the source hands out pieces
+/// of the sizes `choices` gives, and nothing at all in between, as a file
+/// does that has not grown since the last look.
+ReadRecord ReadInPieces(std::string_view input, FuzzedDataProvider* choices) {
+  size_t delivered = 0;
+  analysis::LogReader reader([&](char* into, size_t size) -> std::ptrdiff_t {
+    const size_t piece = choices ? choices->ConsumeIntegralInRange<size_t>(0, kMaxChunk) : input.size();
+    const size_t take = std::min({piece, size, input.size() - delivered});
+    std::memcpy(into, input.data() + delivered, take);
+    delivered += take;
+    return static_cast<std::ptrdiff_t>(take);
+  });
+  ReadRecord record;
+  for (int idle = 0; idle < 4 || delivered < input.size(); ++idle) {
+    while (auto line = reader.Next()) {
+      Require(line->offset + line->text.size() <= reader.Consumed() && !line->text.empty() &&
+                  line->text.back() == '\n' && input.substr(line->offset, line->text.size()) == line->text,
+              "a line read is the input's bytes at its offset, up to its LF");
+      record.lines.emplace_back(line->text);
+      record.offsets.push_back(line->offset);
+      idle = 0;
+    }
+    if (choices && choices->remaining_bytes() == 0 && delivered < input.size()) choices = nullptr;
+  }
+  reader.Finish();
+  Require(!reader.Next(), "a finished reader hands out nothing");
+  record.counted = reader.Lines();
+  record.skipped = reader.Skipped();
+  record.firstSkipped = reader.FirstSkippedLine();
+  record.consumed = reader.Consumed();
+  return record;
+}
+
+/// Reading a log piece by piece, with pauses, hands out the same lines at
+/// the same offsets and counts the same as reading it whole; the lines are
+/// those the replay reads.
+void CheckIncrementalReading(std::string_view input, FuzzedDataProvider& choices) {
+  const ReadRecord whole = ReadInPieces(input, nullptr);
+  Require(ReadInPieces(input, &choices) == whole, "piece by piece reads as whole");
+  Require(whole.consumed == input.size(), "a finished reader has consumed the whole input");
+  for (const std::string& line : whole.lines) {
+    Require(sim::ParseLogLine(std::string_view(line).substr(0, line.size() - 1)).has_value(),
+            "every line handed out is well-formed");
+  }
+}
+
+/// The input's frames placed in time: times never run backwards, each
+/// frame is the first at or after its own time unless it shares it, and
+/// every DC and AC value lies inside its column over a span the input chooses.
+void CheckPlacement(std::string_view input, FuzzedDataProvider& choices) {
+  size_t delivered = 0;
+  analysis::LogReader reader([&](char* into, size_t size) -> std::ptrdiff_t {
+    const size_t take = std::min(size, input.size() - delivered);
+    std::memcpy(into, input.data() + delivered, take);
+    delivered += take;
+    return static_cast<std::ptrdiff_t>(take);
+  });
+  analysis::LogLoader loader(reader);
+  analysis::LogSession session(analysis::ParseLogFileName("2026-12-31_23-59-59.csv"));
+  while (auto frame = loader.Next()) session.Append(frame->line.frame, frame->secondOfDay, frame->line.offset);
+  const analysis::TimeLine& times = session.Times();
+  for (uint64_t f = 0; f < session.Frames(); ++f) {
+    const double t = times.FrameTime(f);
+    Require(t >= 0 && t < times.Duration() && (f == 0 || t >= times.FrameTime(f - 1)), "frame times run forward");
+    Require(times.FirstFrameAtOrAfter(t) <= f &&
+                (f == 0 || times.FirstFrameAtOrAfter(t) > f - 1 || times.FrameTime(f - 1) == t),
+            "a frame is found at its own time");
+  }
+  if (session.Frames() == 0) return;
+  analysis::ColumnSpan span;
+  span.width = choices.ConsumeIntegralInRange<int>(1, 64);
+  span.step = (times.Duration() + 1) / span.width * choices.ConsumeFloatingPointInRange<double>(1e-4, 1);
+  span.start = choices.ConsumeFloatingPointInRange<double>(-1, times.Duration());
+  const auto bounds = analysis::ColumnBounds(times, span);
+  for (int channel = 1; channel <= session.Channels(); ++channel) {
+    for (const auto trace : {analysis::Trace::Dc, analysis::Trace::Ac}) {
+      const auto columns = analysis::TraceColumns(session, channel, trace, bounds);
+      const auto values = session.Values(channel, trace, 0, session.Frames());
+      for (size_t x = 0; x < columns.size(); ++x) {
+        for (uint64_t f = bounds[x]; f < bounds[x + 1]; ++f) {
+          Require(!columns[x].empty && columns[x].low <= values[f] && values[f] <= columns[x].high,
+                  "every value lies inside its column");
+        }
+      }
+    }
+  }
+}
+
 /// Any double, NaN, infinities and subnormals included.
 double AnyDouble(FuzzedDataProvider& choices) {
   const auto bits = choices.ConsumeIntegral<uint64_t>();
@@ -405,6 +512,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (i < kMaxFramesChecked) CheckReencoding(whole.frames[i], i == 0);
   }
   CheckLogReading(stream);
+  {
+    FuzzedDataProvider pieces(data, size);
+    CheckIncrementalReading(stream, pieces);
+    CheckPlacement(stream, pieces);
+  }
   FuzzedDataProvider choices(data, size);
   CheckTraceArithmetic(choices);
   FilterCheck extreme;

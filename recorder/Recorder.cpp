@@ -223,8 +223,8 @@ void Recorder::LosePort() {
 
 void Recorder::LookForReturn() {
   m_nextLook = m_steadyClock() + kReturnWatch;
-  // A probe leaves the device alone while it is still absent or busy.
-  if (!m_platform->Probe(m_device)) return;
+  // Judged without opening it: opening a serial device can reset the board behind it.
+  if (!m_platform->Available(m_device)) return;
   if (const std::string refused = OpenPort(); !refused.empty()) {
     if (refused != m_refusal && m_note) m_note(m_device + ": " + refused);
     m_refusal = refused;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Measures how little the program costs and how far it keeps up. First the
-# benchmarks in bench/ (receive path, sweep start, serial read), then the whole
+# benchmarks in bench/ (receive path, sweep start, serial read, and the review
+# of a long log: reading speed, first overview, redraw, memory), then the whole
 # program on a virtual X display fed by the simulated board, at each delivery
 # pattern: CPU time of the dezidure process (user + system, from
 # /proc/PID/stat) per second of running, and what the screen shows, watched
@@ -12,6 +13,9 @@
 # BUILD_DIR   build directory with the program, the simulator and the benchmarks (default: build)
 # PROGRAM     the program to measure (default: BUILD_DIR's), e.g. an older build to compare with
 # SECONDS_PER_RUN   length of each whole-program measurement (default: 20)
+# DEZIDURE_BENCH_REVIEW_MINUTES   length of the made-up log that the review
+#                   benchmarks read (default: 10; the longest log the live
+#                   window writes is 660 minutes, about 2.7 GB)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}

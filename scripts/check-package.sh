@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Checks the Debian package that `make package` built, as CI does after the
-# tests: everything `cmake --install` installs is in it, its desktop entry,
-# AppStream record and manual pages pass their validators, the recorder's
-# systemd unit passes systemd-analyze verify, and the program
+# tests: everything `cmake --install` installs is in it, the desktop entries,
+# AppStream records and manual pages of both programs pass their validators,
+# the recorder's systemd unit passes systemd-analyze verify, the program
 # unpacked from it shows traces of the simulated board on a virtual display
-# and closes cleanly. Needs the tests built in build/ (make test).
+# and closes cleanly, and the review program unpacked from it shows a log and
+# follows it. Needs the tests built in build/ (make test).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build-package
@@ -29,14 +30,19 @@ root="$work/unpacked/usr"
 desktop-file-validate "$root"/share/applications/*.desktop
 appstreamcli validate --no-net --explain "$root"/share/metainfo/*.metainfo.xml
 # man reports formatting problems on standard error; any of them fails.
-for page in dezidure dezidure-record; do
-  man_warnings=$(MANWIDTH=80 man --warnings -l "$root/share/man/man1/$page.1" 2>&1 >/dev/null)
+# From the manual's own folder, where a page's ".so man1/other.1" is found.
+for page in "$root"/share/man/man1/*.1; do
+  man_warnings=$(cd "$root/share/man" && MANWIDTH=80 man --warnings -l "man1/$(basename "$page")" 2>&1 >/dev/null)
   if [ -n "$man_warnings" ]; then
-    echo "$page.1: $man_warnings" >&2
+    echo "$man_warnings" >&2
     exit 1
   fi
 done
-echo "check-package: desktop entry, AppStream record and manual pages valid"
+for file in bin/dezidure-review share/applications/org.dezidure.DezIdureReview.desktop \
+  share/metainfo/org.dezidure.DezIdureReview.metainfo.xml share/man/man1/dezidure-review.1; do
+  [ -e "$root/$file" ] || { echo "check-package: /usr/$file is not in $deb" >&2; exit 1; }
+done
+echo "check-package: desktop entries, AppStream records and manual pages valid"
 
 # The recorder's service, as systemd would load an instance of it: the unit
 # pointed at the unpacked program, its manual page found where it was unpacked.
@@ -50,3 +56,6 @@ echo "check-package: the recorder's service unit verifies; $(systemd-analyze sec
 DEZIDURE_TEST_PROGRAM="$root/bin/dezidure" DEZIDURE_TEST_SIMULATOR="$root/bin/dezidure-sim" \
   build/tests/e2e/program_on_display_test
 echo "check-package: the packaged program shows traces and closes cleanly"
+
+DEZIDURE_TEST_REVIEW="$root/bin/dezidure-review" build/tests/e2e/review_on_display_test
+echo "check-package: the packaged review program shows a log and follows it"

@@ -2,7 +2,9 @@
 # Fuzzes two targets for a bounded time each, under AddressSanitizer and
 # UndefinedBehaviorSanitizer:
 #   core_fuzz     the toolkit-free core (frame scanning, trace arithmetic, log
-#                 text), checked against properties that hold for any input;
+#                 text, log reading whole and piece by piece, the placement of
+#                 a log's frames in time and their envelope), checked against
+#                 properties that hold for any input;
 #   receive_fuzz  arbitrary byte chunks through the window's receive handler
 #                 with random control settings between them, every message box
 #                 checked against the action that provoked it.

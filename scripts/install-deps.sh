@@ -16,10 +16,15 @@ task=${1:-run}
 run_packages=(
   build-essential cmake make pkg-config
   qt6-base-dev qt6-qpa-plugins libgl-dev
+  # The X connection library, to check before the toolkit starts that the
+  # X display answers.
+  libxcb1-dev
   # Found by Qt at configure and at start; without them it prints warnings,
   # and on a Wayland desktop the window would go through X.
   libxkbcommon-dev qt6-wayland
   fonts-dejavu-core fonts-liberation2
+  # The measurements' spectrum transform and their JSON report.
+  libkissfft-dev nlohmann-json3-dev
 )
 package_packages=(dpkg-dev file)
 test_packages=(

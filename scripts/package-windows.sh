@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Packs the cross-built Windows program into a zip that starts by
-# double-click: dezidure.exe, the recorder dezidure-record.exe (a console
-# program that needs nothing beside it), the Qt DLLs the window loads, the Windows platform and
+# double-click: dezidure.exe and dezidure-review.exe, the recorder
+# dezidure-record.exe (a console program that needs nothing beside it), the Qt
+# DLLs the windows load, the Windows platform and
 # style plugins in the folders Qt looks for next to the program, and the
-# MinGW-w64 runtime DLLs that the program and Qt share.
+# MinGW-w64 runtime DLLs that the programs and Qt share.
 #
 #   scripts/package-windows.sh BUILD QT_PREFIX OUTPUT.zip
 set -euo pipefail
@@ -17,8 +18,10 @@ trap 'rm -rf "$stage"' EXIT
 folder="$stage/dezidure"
 mkdir -p "$folder/platforms" "$folder/styles"
 
-cp "$build/app/dezidure.exe" "$build/recorder/dezidure-record.exe" "$folder/"
-x86_64-w64-mingw32-strip "$folder/dezidure.exe" "$folder/dezidure-record.exe"
+for program in app/dezidure.exe review/dezidure-review.exe recorder/dezidure-record.exe; do
+  cp "$build/$program" "$folder/"
+  x86_64-w64-mingw32-strip "$folder/$(basename "$program")"
+done
 for module in Core Gui Widgets; do cp "$qt/bin/Qt6$module.dll" "$folder/"; done
 cp "$qt/plugins/platforms/qwindows.dll" "$folder/platforms/"
 cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$folder/styles/"
@@ -35,6 +38,9 @@ opens the first at 115200 baud. To use other ports, set DEZIDURE_COM1 ..
 DEZIDURE_COM9 to device names such as \\.\COM12 before starting it; when any
 is set, those alone define the ports. Log files are written to the folder the
 program is started in.
+
+Start dezidure-review.exe, or drop log files on it, to look back over
+recorded logs at any zoom; it follows a log while it is being written.
 
 dezidure-record.exe records a board unattended from a command prompt, into
 the same log files, for example:

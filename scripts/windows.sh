@@ -6,8 +6,9 @@
 #                                (POSIX-only ones skipped by name), and the zip's program run
 #                                under wine on a virtual display against the simulated board
 #
-# Installs the compilers and wine when missing, and builds Qt for Windows once
-# (scripts/build-qt-windows.sh; reused from its cache folder afterwards).
+# Installs the compilers and wine when missing, and builds Qt and KissFFT for
+# Windows once (scripts/build-qt-windows.sh, scripts/build-kissfft-windows.sh;
+# reused from their cache folder afterwards).
 # Warnings are errors. Prints the time each phase took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,10 +31,13 @@ phase "installing the tools"
 
 qt=$(scripts/build-qt-windows.sh | tail -n 1)
 phase "Qt for Windows ($qt)"
+kissfft64=$(scripts/build-kissfft-windows.sh x86_64 | tail -n 1)
+kissfft32=$(scripts/build-kissfft-windows.sh i686 | tail -n 1)
+phase "KissFFT for Windows"
 
 cross=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release -DWERROR=ON
   -DDEZIDURE_BENCH=OFF -DDEZIDURE_FUZZ=OFF -DDEZIDURE_DISPLAY_TESTS=OFF)
-cmake -S . -B "$out/x86_64" "${cross[@]}" -DDEZIDURE_QT_WINDOWS="$qt" >/dev/null
+cmake -S . -B "$out/x86_64" "${cross[@]}" -DDEZIDURE_QT_WINDOWS="$qt" -DDEZIDURE_KISSFFT_WINDOWS="$kissfft64" >/dev/null
 cmake --build "$out/x86_64" -j "$jobs"
 scripts/package-windows.sh "$out/x86_64" "$qt" "$out/dezidure-windows-x86_64.zip"
 phase "cross build and zip"
@@ -41,15 +45,16 @@ $test_too || exit 0
 
 # The 32-bit target: the toolkit-free cores, the serial component and their
 # tests compile; running them would need 32-bit wine.
-cmake -S . -B "$out/i686" "${cross[@]}" -DDEZIDURE_MINGW_ARCH=i686 -DDEZIDURE_QT=OFF >/dev/null
+cmake -S . -B "$out/i686" "${cross[@]}" -DDEZIDURE_MINGW_ARCH=i686 -DDEZIDURE_QT=OFF \
+  -DDEZIDURE_KISSFFT_WINDOWS="$kissfft32" >/dev/null
 cmake --build "$out/i686" -j "$jobs"
 phase "32-bit cores"
 
 # Linux helpers: the board's end of COM1, the modem-lines library, the
-# simulator and the screen check.
+# simulator, the screen check and the review program's display test.
 cmake -S . -B "$out/host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DWERROR=ON -DDEZIDURE_BENCH=OFF >/dev/null
 cmake --build "$out/host" -j "$jobs" --target dezidure-pty-feeder dezidure-modem-lines dezidure-sim \
-  dezidure-screen-traces
+  dezidure-screen-traces review_on_display_test
 phase "Linux helpers"
 
 rm -rf "$out/unpacked"

@@ -1,21 +1,23 @@
 #!/usr/bin/env bash
 # Runs the cross-built Windows tests under wine, and optionally the Windows
 # program against the simulated board on a virtual display. Called by
-# scripts/windows-test.sh inside scripts/wine-sandbox.sh; refuses to run
-# outside it (scripts/wine-run.sh checks).
+# `make windows-test` (scripts/windows.sh --test) inside scripts/wine-sandbox.sh;
+# refuses to run outside it (scripts/wine-run.sh checks).
 #
 #   scripts/wine-session.sh BUILD HOST_BUILD [QT_PREFIX] [PROGRAM_DIR]
 #
 # BUILD        cross build with the tests (ctest runs them through wine-run.sh)
-# HOST_BUILD   native build with dezidure-pty-feeder, the modem-lines library
-#              and dezidure-sim
+# HOST_BUILD   native build with dezidure-pty-feeder, the modem-lines library,
+#              dezidure-sim and review_on_display_test
 # QT_PREFIX    Qt for Windows whose DLLs and plugins the tests load
 # PROGRAM_DIR  folder with dezidure.exe and everything it needs (the unpacked
 #              zip); with it, the program runs on Xvfb against the simulator
-#              and the screen must show its traces
+#              and the screen must show its traces, and dezidure-review.exe
+#              must show a log and follow it (tests/e2e/ReviewOnDisplayTest)
 #
 # Tests that cannot hold under wine are skipped by name, each with its reason
-# (SKIPPED_TESTS below).
+# (SKIPPED_TESTS below); a name that matches no test stops the run, so that a
+# renamed test cannot slip out of its skip.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "$1")
@@ -27,13 +29,16 @@ guard="$here/scripts/wine-run.sh"
 # name regex | why it cannot pass under wine
 SKIPPED_TESTS=(
   "LogWriterTest.OpenCreatesAReadableFileOrTruncatesIt|permission bits and the umask are POSIX; Windows reads them back as 0666"
-  "TimedLogTest.AFailedWriteStopsTheLogLoudly|fills the disk through a link to /dev/full, which Windows has no counterpart of"
   "TimedLogTest.ALogThatCannotBeCreatedSaysWhy|Windows refuses to open a directory as a file with \"permission denied\", not POSIX's \"is a directory\""
-  "WindowTest.UnderADarkPaletteTheScaleColumnKeepsItsColoursOnWhite|wine's font smoothing mixes colours off the white-to-ink line that the test reads; Windows' own rendering is not available here"
 )
 
 work=$(mktemp -d /tmp/dezidure-wine-XXXXXX)
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine's own messages stay off but for a program that cannot load a library
+# it needs: a test that cannot start then says why instead of failing silently.
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all,err+module WINEDLLOVERRIDES="mscoree,mshtml="
+# Without a console window, Qt on Windows sends its warnings and fatal errors
+# to the debugger, which wine drops: they go to standard error instead.
+export QT_FORCE_STDERR_LOGGING=1
 unset DISPLAY WAYLAND_DISPLAY
 pids=()
 cleanup() {
@@ -91,6 +96,12 @@ for entry in "${SKIPPED_TESTS[@]}"; do
   echo "  ${entry%%|*}: ${entry#*|}"
 done
 pattern=$(IFS='|'; echo "${excluded[*]}")
+listed=$(ctest --test-dir "$build" -N | sed -n 's/^ *Test *#[0-9]*: //p')
+for name in "${excluded[@]}"; do
+  grep -Eq -- "$name" <<<"$listed" && continue
+  echo "wine-session: the skip list names $name, which matches no test" >&2
+  exit 1
+done
 # CTEST_ARGS: more ctest options, e.g. -R to pick tests.
 # shellcheck disable=SC2086
 ctest --test-dir "$build" --output-on-failure -E "$pattern" -j 2 --timeout 300 ${CTEST_ARGS:-}
@@ -106,3 +117,12 @@ shot="$build/dezidure-under-wine.png"
   PORT_LINK="$work/com1" "$here/scripts/screen-check.sh" "$host" "$shot" "$guard" "$(realpath "$program_dir")/dezidure.exe"
 )
 echo "wine-session: the program drew its traces under wine ($(elapsed) s)"
+
+# The review program of the zip on a log named on its command line, then
+# following the lines appended to it.
+(
+  unset WINEPATH QT_PLUGIN_PATH QT_QPA_PLATFORM LD_PRELOAD DEZIDURE_FEEDER_DIR
+  DEZIDURE_TEST_RUNNER="$here/scripts/wine-run.sh" \
+    DEZIDURE_TEST_REVIEW="$(realpath "$program_dir")/dezidure-review.exe" "$host/tests/e2e/review_on_display_test"
+)
+echo "wine-session: the review program drew a log and followed it under wine ($(elapsed) s)"

@@ -121,7 +121,7 @@ std::string HoldersText(const std::vector<DeviceHolder>& holders);
 //
 // Threads: the component's event thread calls WaitCommEvent,
 // GetCommModemStatus, ClearCommError and Read while the main thread may call
-// anything else. Probe, OpenFailureText, OtherHolders and DeviceLost never
+// anything else. Available, OpenFailureText, OtherHolders and DeviceLost never
 // touch the open port and may be called at any time.
 // SetCommMask releases a pending WaitCommEvent (it then succeeds with no
 // events), and so does Close, which returns only after no other thread is
@@ -140,6 +140,10 @@ class SerialPlatform {
   virtual bool SetupComm(uint32_t rxQueueSize, uint32_t txQueueSize) = 0;
   // Applies line speed, character format and handshake.
   virtual bool SetCommState(const Dcb& dcb) = 0;
+  // The line's settings as the driver holds them: the speed it really runs
+  // at, which may differ from the one asked for when a driver rounds or
+  // refuses a rate.
+  virtual bool GetCommState(Dcb& dcb) const = 0;
   virtual bool SetCommTimeouts(const CommTimeouts& timeouts) = 0;
   virtual bool EscapeCommFunction(EscapeFunction function) = 0;
   // Selects the kEv* events that WaitCommEvent waits for; 0 selects none.
@@ -162,11 +166,13 @@ class SerialPlatform {
   // The OS's own message text for an error code of this platform.
   virtual std::string ErrorText(int32_t code) const = 0;
 
-  // Tells whether `device` could be opened now, without disturbing any port
-  // that is open, through this object or elsewhere: opens it for a moment as
-  // Open would and releases it at once, changing no settings. Fails with the
-  // code Open would give (a device this object has open counts as in use).
-  virtual bool Probe(const std::string& device) const = 0;
+  // Tells whether `device` could be opened now, judged without opening it:
+  // whether it is present, whether this process may read and write it, and
+  // whether another process holds it (which counts as in use, as does a device
+  // this object has open). Opening a serial device can raise its modem lines
+  // and so reset the board behind it, so nothing but a pick opens one. Fails
+  // with the code Open would give for the reason found.
+  virtual bool Available(const std::string& device) const = 0;
 
   // Why opening `device` failed with `code`, in a few words for the user,
   // looking at the device as it is now: "not present", "in use by another

@@ -1,6 +1,7 @@
 #include "serial/SerialPosix.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
@@ -85,7 +86,7 @@ int32_t Claim(int fd) {
 
 class PosixSerialPlatform::Lease {
  public:
-  explicit Lease(PosixSerialPlatform& owner) : m_owner(owner) {
+  explicit Lease(const PosixSerialPlatform& owner) : m_owner(owner) {
     std::lock_guard<std::mutex> lock(owner.m_mutex);
     if (owner.m_fd < 0 || owner.m_closing) return;
     m_fd = owner.m_fd;
@@ -106,7 +107,7 @@ class PosixSerialPlatform::Lease {
   int Fd() const { return m_fd; }
 
  private:
-  PosixSerialPlatform& m_owner;
+  const PosixSerialPlatform& m_owner;
   int m_fd = -1;
 };
 
@@ -167,6 +168,10 @@ bool PosixSerialPlatform::SetCommState(const Dcb& dcb) {
   // Speed 0 would hang up the line rather than set a rate.
   if (dcb.BaudRate == 0) return Fail(EINVAL);
   const int fd = lease.Fd();
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_applied = dcb;
+  }
   termios t = TermiosFromDcb(dcb);
   const std::optional<speed_t> speed = StandardSpeed(dcb.BaudRate);
   ::cfsetospeed(&t, speed.value_or(B38400));
@@ -179,6 +184,18 @@ bool PosixSerialPlatform::SetCommState(const Dcb& dcb) {
   if (!ReadLineRate(fd, outputRate, inputRate)) return Fail(errno);
   if (outputRate != dcb.BaudRate || inputRate != dcb.BaudRate) return Fail(EINVAL);
   if (WantsDtrDsrHandshake(dcb)) return Fail(ENOTSUP);
+  return true;
+}
+
+bool PosixSerialPlatform::GetCommState(Dcb& dcb) const {
+  Lease lease(*this);
+  if (!lease) return Fail(EBADF);
+  uint32_t outputRate = 0;
+  uint32_t inputRate = 0;
+  if (!ReadLineRate(lease.Fd(), outputRate, inputRate)) return Fail(errno);
+  std::lock_guard<std::mutex> lock(m_mutex);
+  dcb = m_applied;
+  dcb.BaudRate = outputRate;
   return true;
 }
 
@@ -358,14 +375,17 @@ bool PosixSerialPlatform::Close() {
 
 std::string PosixSerialPlatform::ErrorText(int32_t code) const { return std::system_category().message(code); }
 
-bool PosixSerialPlatform::Probe(const std::string& device) const {
-  const int fd = OpenDevice(device);
-  if (fd < 0) return Fail(errno);
-  const int32_t refused = Lock(fd);
-  // Closing drops the lock too; a descriptor that is not the device's last
-  // one leaves the line and its settings as they are.
-  ::close(fd);
-  return refused == 0 ? true : Fail(refused);
+bool PosixSerialPlatform::Available(const std::string& device) const {
+  struct stat file {};
+  if (device.empty() || ::stat(device.c_str(), &file) != 0) return Fail(device.empty() ? ENOENT : errno);
+  if (!S_ISCHR(file.st_mode)) return Fail(ENOTTY);
+  if (::faccessat(AT_FDCWD, device.c_str(), R_OK | W_OK, AT_EACCESS) != 0) return Fail(errno);
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    struct stat open {};
+    if (m_fd >= 0 && ::fstat(m_fd, &open) == 0 && open.st_rdev == file.st_rdev) return Fail(EBUSY);
+  }
+  return OtherHolders(device).empty() ? true : Fail(EBUSY);
 }
 
 std::string PosixSerialPlatform::OpenFailureText(const std::string& device, int32_t code) const {

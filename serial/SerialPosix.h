@@ -49,6 +49,8 @@ class PosixSerialPlatform final : public SerialPlatform {
   bool Open(const std::string& device) override;
   bool SetupComm(uint32_t rxQueueSize, uint32_t txQueueSize) override;
   bool SetCommState(const Dcb& dcb) override;
+  // The speed is the driver's; the other fields are those last applied.
+  bool GetCommState(Dcb& dcb) const override;
   bool SetCommTimeouts(const CommTimeouts& timeouts) override;
   bool EscapeCommFunction(EscapeFunction function) override;
   bool SetCommMask(uint32_t mask) override;
@@ -59,7 +61,9 @@ class PosixSerialPlatform final : public SerialPlatform {
   bool Read(uint8_t* buffer, size_t capacity, size_t& count) override;
   bool Close() override;
   std::string ErrorText(int32_t code) const override;
-  bool Probe(const std::string& device) const override;
+  // Present, readable and writable by this process (its effective ids), and
+  // held by no other process but the far end of a pseudo-terminal.
+  bool Available(const std::string& device) const override;
   std::string OpenFailureText(const std::string& device, int32_t code) const override;
   std::vector<DeviceHolder> OtherHolders(const std::string& device) const override;
   // EIO (a hung-up line, as the wait and Read report it), ENXIO and ENODEV.
@@ -81,10 +85,11 @@ class PosixSerialPlatform final : public SerialPlatform {
 
   // The descriptor and the number of operations using it; Close waits for
   // them to leave before it closes the descriptor.
-  std::mutex m_mutex;
-  std::condition_variable m_released;
+  mutable std::mutex m_mutex;
+  mutable std::condition_variable m_released;
   int m_fd = -1;
-  int m_users = 0;
+  mutable int m_users = 0;
+  Dcb m_applied;  // guarded by m_mutex
   std::atomic<bool> m_closing{false};
 
   std::atomic<uint32_t> m_mask{0};

@@ -124,7 +124,7 @@ void CopyInto(DCB& native, const Dcb& dcb) {
 
 class Win32SerialPlatform::Lease {
  public:
-  explicit Lease(Win32SerialPlatform& owner) : m_owner(owner) {
+  explicit Lease(const Win32SerialPlatform& owner) : m_owner(owner) {
     std::lock_guard<std::mutex> lock(owner.m_mutex);
     if (owner.m_handle == nullptr || owner.m_closing) return;
     m_handle = owner.m_handle;
@@ -145,7 +145,7 @@ class Win32SerialPlatform::Lease {
   HANDLE Handle() const { return Native(m_handle); }
 
  private:
-  Win32SerialPlatform& m_owner;
+  const Win32SerialPlatform& m_owner;
   void* m_handle = nullptr;
 };
 
@@ -179,11 +179,16 @@ bool Win32SerialPlatform::FailWithDeviceError(void* handle, uint32_t waitError) 
 
 std::string Win32SerialPlatform::DeviceName(uint8_t port) const { return Win32DeviceForPort(port, m_getEnv); }
 
-bool Win32SerialPlatform::Probe(const std::string& device) const {
-  DWORD error = ERROR_SUCCESS;
-  HANDLE handle = OpenComm(device, error);
-  if (handle == INVALID_HANDLE_VALUE) return Fail(error);
-  ::CloseHandle(handle);
+bool Win32SerialPlatform::Available(const std::string& device) const {
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_handle != nullptr && device == m_openDevice) return Fail(ERROR_ACCESS_DENIED);
+  }
+  // "\\.\COM12" is the device name COM12 in the DOS device namespace.
+  const std::string prefix = "\\\\.\\";
+  const std::string name = device.compare(0, prefix.size(), prefix) == 0 ? device.substr(prefix.size()) : device;
+  char target[512];
+  if (name.empty() || ::QueryDosDeviceA(name.c_str(), target, sizeof target) == 0) return Fail(ERROR_FILE_NOT_FOUND);
   return true;
 }
 
@@ -212,6 +217,7 @@ bool Win32SerialPlatform::Open(const std::string& device) {
   m_rxMark = 0;
   std::lock_guard<std::mutex> lock(m_mutex);
   m_handle = handle;
+  m_openDevice = device;
   m_closing = false;
   return true;
 }
@@ -226,6 +232,10 @@ bool Win32SerialPlatform::SetCommState(const Dcb& dcb) {
   Lease lease(*this);
   if (!lease) return Fail(ERROR_INVALID_HANDLE);
   if (dcb.BaudRate == 0) return Fail(ERROR_INVALID_PARAMETER);
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_applied = dcb;
+  }
   // Starting from the driver's record keeps the fields this program does not set.
   DCB native{};
   native.DCBlength = sizeof native;
@@ -238,6 +248,18 @@ bool Win32SerialPlatform::SetCommState(const Dcb& dcb) {
   applied.DCBlength = sizeof applied;
   if (!::GetCommState(lease.Handle(), &applied)) return Fail(::GetLastError());
   return applied.BaudRate == dcb.BaudRate ? true : Fail(ERROR_INVALID_PARAMETER);
+}
+
+bool Win32SerialPlatform::GetCommState(Dcb& dcb) const {
+  Lease lease(*this);
+  if (!lease) return Fail(ERROR_INVALID_HANDLE);
+  DCB native{};
+  native.DCBlength = sizeof native;
+  if (!::GetCommState(lease.Handle(), &native)) return Fail(::GetLastError());
+  std::lock_guard<std::mutex> lock(m_mutex);
+  dcb = m_applied;
+  dcb.BaudRate = native.BaudRate;
+  return true;
 }
 
 bool Win32SerialPlatform::SetCommTimeouts(const CommTimeouts& timeouts) {

@@ -44,6 +44,8 @@ class Win32SerialPlatform final : public SerialPlatform {
   bool Open(const std::string& device) override;
   bool SetupComm(uint32_t rxQueueSize, uint32_t txQueueSize) override;
   bool SetCommState(const Dcb& dcb) override;
+  /// The speed is the driver's; the other fields are those last applied.
+  bool GetCommState(Dcb& dcb) const override;
   bool SetCommTimeouts(const CommTimeouts& timeouts) override;
   bool EscapeCommFunction(EscapeFunction function) override;
   bool SetCommMask(uint32_t mask) override;
@@ -54,7 +56,10 @@ class Win32SerialPlatform final : public SerialPlatform {
   bool Read(uint8_t* buffer, size_t capacity, size_t& count) override;
   bool Close() override;
   std::string ErrorText(int32_t code) const override;
-  bool Probe(const std::string& device) const override;
+  /// Present as a DOS device name (QueryDosDevice), and not open through
+  /// this object. Windows tells neither the rights nor the holders of a port
+  /// without opening it, so those show only when a pick opens it.
+  bool Available(const std::string& device) const override;
   std::string OpenFailureText(const std::string& device, int32_t code) const override;
   /// Always empty: ports open exclusively, and Windows does not tell who
   /// holds one.
@@ -82,10 +87,12 @@ class Win32SerialPlatform final : public SerialPlatform {
   // The handle and the number of operations using it; Close waits for them
   // to leave before it closes the handle. The mutex also keeps the driver's
   // mask in step with m_mask.
-  std::mutex m_mutex;
-  std::condition_variable m_released;
+  mutable std::mutex m_mutex;
+  mutable std::condition_variable m_released;
   void* m_handle = nullptr;
-  int m_users = 0;
+  mutable int m_users = 0;
+  std::string m_openDevice;  // guarded by m_mutex, as is m_applied
+  Dcb m_applied;
   std::atomic<bool> m_closing{false};
 
   std::atomic<uint32_t> m_mask{0};

@@ -12,8 +12,8 @@ constexpr int kMaxGarbage = 12;
 
 }  // namespace
 
-FrameGenerator::FrameGenerator(const BoardConfig& board, const FaultConfig& faults)
-    : m_board(board), m_faults(faults), m_model(board), m_faultRandom(DeriveSeed(board.seed, kFaultStream)) {}
+FrameGenerator::FrameGenerator(const BoardConfig& board, const FaultConfig& faults, const KnownTruth& truth)
+    : m_board(board), m_faults(faults), m_model(board, truth), m_faultRandom(DeriveSeed(board.seed, kFaultStream)) {}
 
 const Emission& FrameGenerator::Next() {
   Emission& e = m_emission;

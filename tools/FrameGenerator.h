@@ -36,7 +36,8 @@ using FrameSource = std::function<const Emission*()>;
 class FrameGenerator {
  public:
   // Throws std::invalid_argument if the channel count is outside 1..8.
-  explicit FrameGenerator(const BoardConfig& board, const FaultConfig& faults = {});
+  // truth adds scripted walks, tones and a temperature ramp to the signals.
+  explicit FrameGenerator(const BoardConfig& board, const FaultConfig& faults = {}, const KnownTruth& truth = {});
 
   // The next frame. The reference stays valid until the next call.
   const Emission& Next();

@@ -18,6 +18,8 @@ constexpr double kMinMotionGap = 0.5;
 constexpr double kMotionLifetimeInDecays = 5.0;
 constexpr int kPeakSearchSteps = 256;
 constexpr double kMinPeak = 0.05;
+constexpr double kWalkHz = 1.0;
+constexpr double kSecondsPerMinute = 60;
 
 template <typename Integer>
 Integer Saturate(double value) {
@@ -52,9 +54,20 @@ SignalModel::Channel::Channel(uint64_t seed) : random(seed) {
   temperatureDrift = {random.Uniform(0.5, 1.5), random.Uniform(300.0, 900.0), random.Uniform(0.0, kTwoPi)};
 }
 
-SignalModel::SignalModel(const BoardConfig& config) : m_events(DeriveSeed(config.seed, kEventStream)), m_nextMotion(0) {
+SignalModel::SignalModel(const BoardConfig& config, const KnownTruth& truth)
+    : m_walks(truth.walks),
+      m_tones(truth.tones),
+      m_ramp(truth.ramp),
+      m_randomMotion(truth.walks.empty() && truth.tones.empty()),
+      m_events(DeriveSeed(config.seed, kEventStream)),
+      m_nextMotion(0) {
   if (config.channels < acq::kMinChannels || config.channels > acq::kMaxChannels) {
     throw std::invalid_argument("the board has 1 to 8 channels");
+  }
+  for (const ScriptedWalk& walk : m_walks) {
+    if (walk.channel < 1 || walk.channel > config.channels) {
+      throw std::invalid_argument("a scripted walk names a channel the board does not have");
+    }
   }
   m_channels.reserve(static_cast<size_t>(config.channels));
   for (int k = 1; k <= config.channels; ++k) {
@@ -68,18 +81,43 @@ double SignalModel::Time() const { return static_cast<double>(m_frame) * kFrameP
 
 void SignalModel::Next(std::vector<uint16_t>& samples, std::vector<uint8_t>& temperatures) {
   const double t = Time();
-  UpdateMotions(t);
+  if (m_randomMotion) UpdateMotions(t);
   samples.resize(m_channels.size());
   temperatures.resize(m_channels.size());
   for (size_t i = 0; i < m_channels.size(); ++i) {
     Channel& channel = m_channels[i];
-    const double value = kBaselineCounts + channel.offset + channel.slowDrift.At(t) + channel.fastDrift.At(t) +
-                         MotionAt(static_cast<int>(i), t) + channel.noise * channel.random.Normal();
+    const int k = static_cast<int>(i);
+    const double motion = m_randomMotion ? MotionAt(k, t) : ScriptedAt(k, t);
+    const double degrees = Degrees(channel, t);
+    // Summed left to right as ever, so a board without known truth sends the same values.
+    double value = kBaselineCounts + channel.offset;
+    if (m_ramp) {
+      value += m_ramp->countsPerDegree * (degrees - channel.temperature);
+    } else {
+      value = value + channel.slowDrift.At(t) + channel.fastDrift.At(t);
+    }
+    value = value + motion + channel.noise * channel.random.Normal();
     samples[i] = ToSample(value);
-    const double degrees = channel.temperature + channel.temperatureDrift.At(t);
-    temperatures[i] = ToTemperature(std::clamp(degrees, kMinTemperature, kMaxTemperature));
+    temperatures[i] = ToTemperature(degrees);
   }
   ++m_frame;
+}
+
+double SignalModel::Degrees(const Channel& channel, double t) const {
+  // A ramp may leave the board's usual range; the byte saturates at 0..255.
+  if (m_ramp) return channel.temperature + m_ramp->degreesPerMinute * t / kSecondsPerMinute;
+  return std::clamp(channel.temperature + channel.temperatureDrift.At(t), kMinTemperature, kMaxTemperature);
+}
+
+double SignalModel::ScriptedAt(int channel, double t) const {
+  double sum = 0;
+  for (const ScriptedWalk& walk : m_walks) {
+    const double age = t - walk.time;
+    if (walk.channel != channel + 1 || age < 0 || age >= 1 / kWalkHz) continue;
+    sum += walk.peakToPeak / 2 * std::sin(kTwoPi * kWalkHz * age);
+  }
+  for (const Tone& tone : m_tones) sum += tone.amplitude * std::sin(kTwoPi * tone.frequency * t);
+  return sum;
 }
 
 void SignalModel::UpdateMotions(double t) {

@@ -17,6 +17,9 @@ constexpr size_t kMaxChunk = 65536;
 constexpr int64_t kMaxIntervalMs = 10000;
 constexpr double kMaxDurationSeconds = 1.0e7;
 constexpr int64_t kMaxHangupGraceMs = 600000;
+constexpr double kMaxCounts = 65535.0;
+constexpr double kMaxToneHz = 10000.0;
+constexpr double kMaxDegreesPerMinute = 100.0;
 
 template <typename Integer>
 bool ParseInteger(const std::string& text, Integer min, Integer max, Integer& out) {
@@ -40,6 +43,28 @@ bool ParseReal(const std::string& text, double min, double max, double& out) {
     return false;
   }
   out = value;
+  return true;
+}
+
+// Comma-separated reals into out, one for each range and within it.
+bool ParseRealList(const std::string& text, const std::vector<std::pair<double, double>>& ranges,
+                   std::vector<double>& out) {
+  out.clear();
+  size_t from = 0;
+  for (size_t i = 0; i < ranges.size(); ++i) {
+    const size_t comma = text.find(',', from);
+    const bool last = i + 1 == ranges.size();
+    if (last != (comma == std::string::npos)) {
+      return false;
+    }
+    double value = 0;
+    if (!ParseReal(text.substr(from, last ? std::string::npos : comma - from), ranges[i].first, ranges[i].second,
+                   value)) {
+      return false;
+    }
+    out.push_back(value);
+    from = comma + 1;
+  }
   return true;
 }
 
@@ -149,6 +174,34 @@ const std::map<std::string, Option>& Options() {
          e = "has an unknown fault \"" + name + "\" (known: garbage, badlength, split, sync-in-data)";
          return false;
        })},
+      {"walk", Value([](SimOptions& o, const std::string& v, std::string& e) {
+         e = "must be TIME,CHANNEL,PEAK_TO_PEAK (seconds >= 0, channel 1 to 8, counts 0 to 65535)";
+         std::vector<double> f;
+         if (!ParseRealList(v, {{0.0, kMaxDurationSeconds}, {1.0, 8.0}, {0.0, kMaxCounts}}, f) ||
+             f[1] != std::trunc(f[1])) {
+           return false;
+         }
+         o.truth.walks.push_back({f[0], static_cast<int>(f[1]), f[2]});
+         return true;
+       })},
+      {"tone", Value([](SimOptions& o, const std::string& v, std::string& e) {
+         e = "must be FREQUENCY,AMPLITUDE (Hz above 0 up to 10000, counts 0 to 65535)";
+         std::vector<double> f;
+         if (!ParseRealList(v, {{0.0, kMaxToneHz}, {0.0, kMaxCounts}}, f) || f[0] <= 0) {
+           return false;
+         }
+         o.truth.tones.push_back({f[0], f[1]});
+         return true;
+       })},
+      {"temperature-ramp", Value([](SimOptions& o, const std::string& v, std::string& e) {
+         e = "must be DEGREES_PER_MINUTE,COUNTS_PER_DEGREE (-100 to 100, -65535 to 65535)";
+         std::vector<double> f;
+         if (!ParseRealList(v, {{-kMaxDegreesPerMinute, kMaxDegreesPerMinute}, {-kMaxCounts, kMaxCounts}}, f)) {
+           return false;
+         }
+         o.truth.ramp = TemperatureRamp{f[0], f[1]};
+         return true;
+       })},
       {"fault-probability", Value([](SimOptions& o, const std::string& v, std::string& e) {
          e = "must be 0 to 1";
          return ParseReal(v, 0.0, 1.0, o.faults.probability);
@@ -158,7 +211,8 @@ const std::map<std::string, Option>& Options() {
 }
 
 // Options that pace by the clock make no sense together with --flood, nor
-// options that shape generated frames with --replay.
+// options that shape generated frames with --replay, nor a walk on a channel
+// the board does not have.
 bool Consistent(const SimOptions& o, const std::vector<std::string>& given, std::string& error) {
   for (const std::string& name : given) {
     if (o.flood && (name == "rate" || name == "interval")) {
@@ -166,8 +220,16 @@ bool Consistent(const SimOptions& o, const std::vector<std::string>& given, std:
       return false;
     }
     if (!o.replay.empty() && (name == "channels" || name == "no-temperatures" || name == "seed" || name == "faults" ||
-                              name == "fault-probability" || name == "probe-log")) {
+                              name == "fault-probability" || name == "probe-log" || name == "walk" ||
+                              name == "tone" || name == "temperature-ramp")) {
       error = "--replay cannot be combined with --" + name;
+      return false;
+    }
+  }
+  for (const ScriptedWalk& walk : o.truth.walks) {
+    if (walk.channel > o.board.channels) {
+      error = "--walk names channel " + std::to_string(walk.channel) + " of a board with " +
+              std::to_string(o.board.channels);
       return false;
     }
   }
@@ -256,6 +318,17 @@ Signals:
   --channels N          channels per frame, 1 to 8 (default 8)
   --no-temperatures     frames without temperature bytes
   --seed S              seed of the random signals; the same seed repeats a run (default 1)
+
+Known truth (for checking measurements; a walk or a tone turns the random
+motions off, leaving what is put in, the baseline's slow drift and the noise):
+  --walk T,CH,PP        a walk at T seconds on channel CH: one 1 Hz sine cycle of
+                        PP counts peak-to-peak on the DC signal (repeatable)
+  --tone HZ,A           a sine of HZ Hz and amplitude A counts on every channel
+                        (repeatable; above 166.7 Hz it folds back)
+  --temperature-ramp R,C
+                        temperatures change by R degrees a minute from their
+                        starting values (beyond 20..30 if it takes them there) and
+                        each channel's DC by C counts per degree with them
 
 Pace:
   --rate X              pace multiplier, above 0 up to 1000 (default 1: 333 frames/s)

@@ -15,6 +15,7 @@ namespace sim {
 // Command line of the board simulator.
 struct SimOptions {
   BoardConfig board;
+  KnownTruth truth;                             // scripted walks, tones, temperature ramp
   FaultConfig faults;
   std::string device;                           // write here; empty: open a pseudo-terminal
   double rate = 1.0;                            // frame pace multiplier, 1: one frame every 3 ms

@@ -29,7 +29,7 @@ Simulator::Clock::time_point SaturatingAdd(Simulator::Clock::time_point start, s
 Simulator::Simulator(const SimOptions& options, BoardOutput& output) : Simulator(options, output, nullptr) {}
 
 Simulator::Simulator(const SimOptions& options, BoardOutput& output, FrameSource source)
-    : m_options(options), m_output(output), m_generator(options.board, options.faults), m_source(std::move(source)) {
+    : m_options(options), m_output(output), m_generator(options.board, options.faults, options.truth), m_source(std::move(source)) {
   if (!m_source) m_source = [this] { return &m_generator.Next(); };
 }
 

@@ -33,6 +33,19 @@ const char* Describe(sim::RunEnd end) {
   return "ended";
 }
 
+// How the run ended and what it sent. Bytes made while no program had the
+// port open are only worth a word when there were some.
+void ReportRun(sim::RunEnd end, const sim::Simulator& simulator) {
+  std::fprintf(stderr, "%s: %s after %llu frames, %llu bytes sent", kProgram, Describe(end),
+               static_cast<unsigned long long>(simulator.FramesMade()),
+               static_cast<unsigned long long>(simulator.BytesSent()));
+  if (simulator.BytesDropped() > 0) {
+    std::fprintf(stderr, "; %llu more bytes were not sent because no program was reading the port",
+                 static_cast<unsigned long long>(simulator.BytesDropped()));
+  }
+  std::fputs("\n", stderr);
+}
+
 // What a replay read: the lines, and the malformed ones it skipped.
 void ReportReplay(const std::string& path, const sim::LogReplay& replay) {
   std::fprintf(stderr, "%s: %s: %llu lines read, %llu malformed skipped", kProgram, path.c_str(),
@@ -79,10 +92,7 @@ int main(int argc, char** argv) {
   }
 
   const sim::RunEnd end = simulator.Run();
-  std::fprintf(stderr, "%s: %s after %llu frames, %llu bytes sent, %llu bytes dropped without a reader\n", kProgram,
-               Describe(end), static_cast<unsigned long long>(simulator.FramesMade()),
-               static_cast<unsigned long long>(simulator.BytesSent()),
-               static_cast<unsigned long long>(simulator.BytesDropped()));
+  ReportRun(end, simulator);
   if (!options->replay.empty()) {
     ReportReplay(options->replay, replay);
   }

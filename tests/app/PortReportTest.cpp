@@ -6,7 +6,7 @@ namespace {
 
 TEST(PortReport, TheTipListsEveryPortAndFailuresAreNewsOnlyWhenTheyChange) {
   app::PortReport report;
-  report.SetOpen(1, "/dev/ttyUSB0", 115200);
+  report.SetOpen(1, "/dev/ttyUSB0", 115200, 115200);
   report.SetAvailable(3, "/dev/ttyACM0");
   EXPECT_TRUE(report.SetFailed(4, "/dev/ttyS0", "not present"));
   EXPECT_FALSE(report.SetFailed(4, "/dev/ttyS0", "not present")) << "the same failure again";
@@ -20,8 +20,10 @@ TEST(PortReport, TheTipListsEveryPortAndFailuresAreNewsOnlyWhenTheyChange) {
   report.SetGone(1, true);
   EXPECT_EQ(report.Device(1), "/dev/ttyUSB0") << "a lost port keeps its device";
   EXPECT_EQ(report.Tip().substr(0, 55), "COM1: /dev/ttyUSB0, gone, waiting for it to return\nCOM2");
-  report.SetOpen(1, "/dev/ttyUSB0", 9600);
+  report.SetOpen(1, "/dev/ttyUSB0", 9600, 9600);
   EXPECT_EQ(report.ReconnectedText(1), "COM1 (/dev/ttyUSB0) reconnected, open at 9600 baud");
+  report.SetOpen(1, "/dev/ttyUSB0", 56000, 0);
+  EXPECT_EQ(report.OpenText(1), "COM1 (/dev/ttyUSB0) open; its rate could not be read back (56000 baud asked)");
 
   app::PortReport empty;
   EXPECT_EQ(empty.UnopenedText(), "no serial port found");
@@ -39,7 +41,7 @@ TEST(PortReport, OnlyDevicesThatCanReturnUnderTheirNameAreAwaited) {
   for (const auto& c : cases) EXPECT_EQ(app::ComesBackUnderItsName(c.device), c.comesBack) << c.device;
 
   app::PortReport report;
-  report.SetOpen(2, "/dev/pts/3", 115200);
+  report.SetOpen(2, "/dev/pts/3", 115200, 115200);
   report.SetGone(2, false);
   EXPECT_EQ(report.GoneText(2),
             "COM2 (/dev/pts/3): gone; a pseudo-terminal is not awaited, its number passes to the next terminal opened");

@@ -44,6 +44,17 @@ class TimedLogTest : public WindowInScratchDirectoryTest {
     logbook::TimeOfDayText text;
     return text.Text(Now());
   }
+  /// What the working directory holds, for a failure message: each entry's
+  /// name and size, and the expected log's text.
+  std::string FilesHere() const {
+    std::string report = "expected " + ExpectedName() + "; the directory holds:";
+    for (const auto& entry : fs::directory_iterator(".")) {
+      std::error_code sizeUnknown;
+      report += " " + entry.path().filename().string() + " (" +
+                std::to_string(fs::file_size(entry.path(), sizeUnknown)) + " bytes)";
+    }
+    return report + "; the log reads: \"" + support::FileText(ExpectedName()) + "\"";
+  }
 };
 
 TEST_F(TimedLogTest, WritesOneLinePerFrameNamedAfterTheStartTime) {
@@ -58,10 +69,10 @@ TEST_F(TimedLogTest, WritesOneLinePerFrameNamedAfterTheStartTime) {
   const std::string lines = t + ", 1, 8190, , " + t + ", 2, 8201, , " + t + ", 3, 65535, \r\n" + t +
                             ", 1, 8190, , 25, " + t + ", 2, 8201, , 255\r\n";
   EXPECT_TRUE(support::RunEventsUntil([&] { return support::FileText(ExpectedName()) == lines; }))
-      << "the lines reach the file soon, without waiting for the log to close";
+      << "the lines reach the file soon, without waiting for the log to close; " << FilesHere();
   w.CheckBoxLog->setChecked(false);
   EXPECT_TRUE(w.Timer1->isActive()) << "the time limit keeps running after a stop";
-  EXPECT_EQ(support::FileText(ExpectedName()), lines);
+  EXPECT_EQ(support::FileText(ExpectedName()), lines) << FilesHere();
   EXPECT_TRUE(Prompts().boxes.empty());
   EXPECT_EQ(Prompts().beeps, 0);
 }

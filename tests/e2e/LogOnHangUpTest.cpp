@@ -49,7 +49,7 @@ TEST(LogOnHangUp, ClosesTheWindowWithTheLogCompleteToItsLastLine) {
 
   const e2e::VirtualDisplay xvfb;
   const std::string& display = xvfb.Number();
-  ASSERT_FALSE(display.empty()) << "Xvfb did not start";
+  ASSERT_FALSE(display.empty()) << "Xvfb did not start: " << xvfb.Failure();
   ChildProcess board({SIM_BIN, "--exit-on-hangup", "--channels", "8", "--record", recording.string()});
   const std::string port = board.ReadLine(support::kPatience);
   ASSERT_FALSE(port.empty()) << "the simulator did not report its port";

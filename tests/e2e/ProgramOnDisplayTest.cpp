@@ -47,7 +47,7 @@ class ProgramOnDisplay : public testing::Test {
     std::filesystem::create_directories(work);
     xvfb = std::make_unique<e2e::VirtualDisplay>();
     display = xvfb->Number();
-    ASSERT_FALSE(display.empty()) << "Xvfb did not start";
+    ASSERT_FALSE(display.empty()) << "Xvfb did not start: " << xvfb->Failure();
     board = std::make_unique<support::ChildProcess>(std::vector<std::string>{
         ProgramPath("DEZIDURE_TEST_SIMULATOR", SIM_BIN), "--exit-on-hangup", "--channels", "8", "--seed", "7"});
     const std::string port = board->ReadLine(support::kPatience);

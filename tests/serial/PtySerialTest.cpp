@@ -210,17 +210,33 @@ TEST_F(PtySerial, FailedOpensSayWhyAndOtherReadersAreNamed) {
     });
     ASSERT_EQ(holder.ReadLine(support::kPatience), "ready");
     EXPECT_EQ(outcome(slave), "in use by another program (holder, pid " + std::to_string(holder.Pid()) + ")");
-    EXPECT_FALSE(platform.Probe(slave)) << "a probe sees the holder's lock";
+    EXPECT_FALSE(platform.Available(slave)) << "a port another program holds is in use";
   }
   support::ChildProcess reader([&slave] {
     ::prctl(PR_SET_NAME, "reader");
     return std::string(::open(slave.c_str(), O_RDONLY | O_NOCTTY) >= 0 ? "ready" : "failed");
   });
   ASSERT_EQ(reader.ReadLine(support::kPatience), "ready");
-  EXPECT_TRUE(platform.Probe(slave));
+  EXPECT_FALSE(platform.Available(slave)) << "so is one another program merely reads";
   ASSERT_TRUE(platform.Open(slave)) << "a reader without a lock does not keep the port from opening";
   EXPECT_EQ(comm::HoldersText(platform.OtherHolders(slave)), "reader, pid " + std::to_string(reader.Pid()));
-  EXPECT_FALSE(platform.Probe(slave)) << "the open port counts as in use";
+  EXPECT_FALSE(platform.Available(slave)) << "the open port counts as in use";
+}
+
+// The program at a pseudo-terminal's other end (a simulated board) holds its
+// slave too, to keep the line up; it writes to the port and takes nothing.
+TEST_F(PtySerial, TheFarEndOfAPseudoTerminalIsNoOtherReader) {
+  support::ChildProcess board([] {
+    ::prctl(PR_SET_NAME, "board");
+    // Never released: the child holds both sides until it is killed.
+    auto* pair = new support::PtyPair;
+    return pair->IsOpen() ? pair->Path() : std::string("failed");
+  });
+  const std::string slave = board.ReadLine(support::kPatience);
+  ASSERT_EQ(slave.rfind("/dev/pts/", 0), 0u) << slave;
+  comm::PosixSerialPlatform platform;
+  EXPECT_TRUE(platform.OtherHolders(slave).empty());
+  EXPECT_TRUE(platform.Available(slave));
 }
 
 TEST_F(PtySerial, APermissionFailureNamesTheGroupTheDeviceBelongsTo) {

@@ -1,6 +1,6 @@
 // The serial component over the Win32 layer on COM1, whose other end is
-// dezidure-pty-feeder (scripts/windows-test.sh starts it and maps COM1 to its
-// line under wine). Skipped when DEZIDURE_FEEDER_DIR does not name the
+// dezidure-pty-feeder (scripts/wine-session.sh, run by make windows-test,
+// starts it and maps COM1 to its line under wine). Skipped when DEZIDURE_FEEDER_DIR does not name the
 // feeder's command folder.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -30,7 +30,7 @@ class Win32Serial : public ::testing::Test {
  protected:
   void SetUp() override {
     if (support::LineFeeder::Directory().empty()) {
-      GTEST_SKIP() << "needs the line feeder that scripts/windows-test.sh starts";
+      GTEST_SKIP() << "needs the line feeder that make windows-test starts";
     }
     ASSERT_NO_FATAL_FAILURE(Command("reopen"));
     ASSERT_NO_FATAL_FAILURE(Command("lines 0"));

@@ -16,9 +16,10 @@
 namespace support {
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
-                           const std::string& directory) {
+                           const std::string& directory, const std::vector<int>& ignoredSignals) {
   Fork([&] {
     for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
+    for (const int signal : ignoredSignals) std::signal(signal, SIG_IGN);
     if (!directory.empty() && chdir(directory.c_str()) != 0) _exit(126);
     std::vector<char*> args;
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));

@@ -13,9 +13,11 @@ namespace support {
 /// line by line, and it is ended (SIGKILL) when the object goes.
 class ChildProcess {
  public:
-  /// Starts `argv` with `environment` added to ours, in `directory` when given.
+  /// Starts `argv` with `environment` added to ours, in `directory` when
+  /// given, and with `ignoredSignals` ignored from its start (as nohup or a
+  /// shell's background job starts a program).
   ChildProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment = {},
-               const std::string& directory = {});
+               const std::string& directory = {}, const std::vector<int>& ignoredSignals = {});
   /// A forked copy of this process that runs `body`, writes what it returns
   /// as one line to its standard output, and then stays, holding whatever
   /// `body` opened, until it is ended. It keeps none of this process's

@@ -19,6 +19,7 @@ constexpr int32_t kFakeFileNotFound = 2;
 constexpr int32_t kFakeAccessDenied = 5;  ///< what a port in use answers
 constexpr int32_t kFakeInvalidHandle = 6;
 constexpr int32_t kFakeNotReady = 21;  ///< what an unplugged adapter answers
+constexpr int32_t kFakeInvalidParameter = 87;  ///< what a refused line setting answers
 
 /// The script of a FakeSerialPlatform and the record of what was done to it.
 /// The test keeps it (shared) after handing the platform to the component;
@@ -81,6 +82,11 @@ class FakeSerialState {
   void FailNext(const std::string& op, int32_t code) {
     Change([&] { m_failNext[op] = code; });
   }
+  /// The driver runs every line at `rate` whatever is asked, and refuses any
+  /// other rate as it does so; 0: at the rate asked.
+  void SetDriverRate(uint32_t rate) {
+    Change([&] { m_driverRate = rate; });
+  }
   /// Input lines as kMs* bits, for GetCommModemStatus.
   void SetModemStatus(uint32_t status) {
     Change([&] { m_modemStatus = status; });
@@ -142,6 +148,8 @@ class FakeSerialState {
   int32_t m_waitFailureCode = 0;
   int m_waiters = 0;
   uint32_t m_modemStatus = 0;
+  uint32_t m_driverRate = 0;
+  uint32_t m_lineRate = 0;  ///< the rate the line runs at since the last SetCommState
   Record m_record;
 };
 
@@ -157,9 +165,9 @@ class FakeSerialPlatform final : public comm::SerialPlatform {
   bool SetupComm(uint32_t rxQueueSize, uint32_t txQueueSize) override {
     return Call("SetupComm " + std::to_string(rxQueueSize) + " " + std::to_string(txQueueSize), [] {});
   }
-  bool SetCommState(const comm::Dcb& dcb) override {
-    return Call("SetCommState", [&] { m_state->m_record.dcb = dcb; });
-  }
+  bool SetCommState(const comm::Dcb& dcb) override;
+  /// As last applied, at the rate the line runs at; not recorded as a call.
+  bool GetCommState(comm::Dcb& dcb) const override;
   bool SetCommTimeouts(const comm::CommTimeouts& timeouts) override {
     return Call("SetCommTimeouts", [&] { m_state->m_record.timeouts = timeouts; });
   }
@@ -177,7 +185,8 @@ class FakeSerialPlatform final : public comm::SerialPlatform {
   bool Close() override;
   /// "Fake OS error <code>".
   std::string ErrorText(int32_t code) const override { return "Fake OS error " + std::to_string(code); }
-  bool Probe(const std::string& device) const override;
+  /// Refused as an open would be, and in use while others hold it.
+  bool Available(const std::string& device) const override;
   /// "not present", "in use by another program (...)" or the ErrorText.
   std::string OpenFailureText(const std::string& device, int32_t code) const override;
   std::vector<comm::DeviceHolder> OtherHolders(const std::string& device) const override;

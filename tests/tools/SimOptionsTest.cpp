@@ -46,6 +46,19 @@ TEST(SimOptions, ParsesEveryOptionInBothSpellings) {
   ASSERT_TRUE(replay) << error;
   EXPECT_EQ(replay->replay, "log.csv");
   EXPECT_TRUE(replay->waitForReader) << "a replay waits for its reader";
+  const auto truth = sim::ParseOptions(
+      Args("--walk 12.5,3,200 --walk=30,1,80 --tone 50,4 --tone=200,2.5 --temperature-ramp -0.5,12"), error);
+  ASSERT_TRUE(truth) << error;
+  ASSERT_EQ(truth->truth.walks.size(), 2u);
+  EXPECT_EQ(truth->truth.walks[0].time, 12.5);
+  EXPECT_EQ(truth->truth.walks[0].channel, 3);
+  EXPECT_EQ(truth->truth.walks[1].peakToPeak, 80);
+  ASSERT_EQ(truth->truth.tones.size(), 2u);
+  EXPECT_EQ(truth->truth.tones[1].frequency, 200);
+  EXPECT_EQ(truth->truth.tones[1].amplitude, 2.5);
+  ASSERT_TRUE(truth->truth.ramp);
+  EXPECT_EQ(truth->truth.ramp->degreesPerMinute, -0.5);
+  EXPECT_EQ(truth->truth.ramp->countsPerDegree, 12);
   EXPECT_TRUE(sim::ParseOptions({"-h"}, error)->help);
   EXPECT_TRUE(sim::ParseOptions({"--help"}, error)->help);
 }
@@ -78,6 +91,15 @@ TEST(SimOptions, RejectsBadArgumentsNamingTheCulprit) {
       {{"--replay", "log.csv", "--channels", "2"}, "--channels"},
       {{"--replay", "log.csv", "--probe-log", "p"}, "--probe-log"},
       {{"--seed", "3", "--replay", "log.csv"}, "--seed"},
+      {{"--walk", "1,9,100"}, "--walk"},
+      {{"--walk", "1,2.5,100"}, "--walk"},
+      {{"--walk", "1,2"}, "--walk"},
+      {{"--walk", "1,2,100,4"}, "--walk"},
+      {{"--channels", "2", "--walk", "1,3,50"}, "channel 3"},
+      {{"--tone", "0,5"}, "--tone"},
+      {{"--tone", "50,-1"}, "--tone"},
+      {{"--temperature-ramp", "1"}, "--temperature-ramp"},
+      {{"--replay", "log.csv", "--tone", "5,1"}, "--tone"},
       {{"--bogus"}, "--bogus"},
       {{"stray"}, "stray"},
   };

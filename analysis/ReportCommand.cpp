@@ -1,0 +1,111 @@
+#include "analysis/ReportCommand.h"
+
+#include <stdexcept>
+
+#include "analysis/LogLoader.h"
+#include "analysis/LogSession.h"
+#include "analysis/LogTime.h"
+#include "analysis/ReportOptions.h"
+
+namespace analysis {
+namespace {
+
+constexpr const char* kProgram = "dezidure-review: ";
+
+/// One channel's traces as whole arrays, as the report takes them.
+struct ChannelArrays {
+  std::vector<double> dc, ac, temperatures;
+};
+
+bool TakeSpan(const std::string& option, const std::string& value, std::vector<TimeSpan>& spans,
+              std::string& error) {
+  std::string reason;
+  const std::optional<TimeSpan> span = ParseSpan(value, reason);
+  if (!span) {
+    error = option + " " + value + ": " + reason;
+    return false;
+  }
+  spans.push_back(*span);
+  return true;
+}
+
+}  // namespace
+
+bool AsksForReport(const std::vector<std::string>& args) {
+  for (const std::string& arg : args)
+    if (arg == "--report") return true;
+  return false;
+}
+
+std::optional<ReportRequest> ParseReportRequest(const std::vector<std::string>& args, std::string& error) {
+  ReportRequest request;
+  bool named = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& option = args[i];
+    const bool takesValue = option == "--report" || option == "--quiet" || option == "--walk" || option == "--detector";
+    if (!takesValue) {
+      error = "unknown argument " + option;
+      return std::nullopt;
+    }
+    if (i + 1 >= args.size()) {
+      error = option + " needs a value";
+      return std::nullopt;
+    }
+    const std::string& value = args[++i];
+    if (option == "--report") {
+      if (named) {
+        error = "--report takes one log";
+        return std::nullopt;
+      }
+      request.file = value;
+      named = true;
+    } else if (option == "--detector") {
+      std::string reason;
+      request.options.detector = ParseDetectorSettings(value, reason);
+      if (!request.options.detector) {
+        error = "--detector " + value + ": " + reason;
+        return std::nullopt;
+      }
+    } else if (!TakeSpan(option, value, option == "--quiet" ? request.options.quiet : request.options.walks, error)) {
+      return std::nullopt;
+    }
+  }
+  return request;
+}
+
+int RunReport(const ReportRequest& request, std::ostream& out, std::ostream& err) {
+  LogSession session(ParseLogFileName(request.file));
+  uint64_t skipped = 0;
+  std::string error;
+  if (!ReadWholeLog(request.file, session, skipped, error)) {
+    err << kProgram << error << '\n';
+    return kReportFailed;
+  }
+  if (session.Frames() == 0) {
+    err << kProgram << request.file << ": not a log of Dez Idure (no frame read; " << skipped << " lines skipped)\n";
+    return kReportFailed;
+  }
+  const uint64_t frames = session.Frames();
+  std::vector<double> times(frames);
+  for (uint64_t f = 0; f < frames; ++f) times[f] = session.Times().FrameTime(f);
+  std::vector<ChannelArrays> arrays(static_cast<size_t>(session.Channels()));
+  std::vector<ChannelRecording> channels;
+  for (int channel = 1; channel <= session.Channels(); ++channel) {
+    ChannelArrays& a = arrays[static_cast<size_t>(channel - 1)];
+    a.dc = session.Values(channel, Trace::Dc, 0, frames);
+    a.ac = session.Values(channel, Trace::Ac, 0, frames);
+    if (session.HasTemperatures()) a.temperatures = session.Values(channel, Trace::Temperature, 0, frames);
+    channels.push_back({channel, static_cast<size_t>(frames), times.data(), a.dc.data(), a.ac.data(),
+                        session.HasTemperatures() ? a.temperatures.data() : nullptr});
+  }
+  try {
+    out << ReportJson(channels, request.options);
+  } catch (const std::invalid_argument& refused) {
+    err << kProgram << refused.what() << '\n';
+    return kReportUsage;
+  }
+  if (skipped > 0) err << kProgram << request.file << ": " << skipped << " lines skipped\n";
+  return kReportDone;
+}
+
+}  // namespace analysis

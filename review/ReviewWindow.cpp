@@ -1,0 +1,276 @@
+#include "review/ReviewWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QProgressBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+
+#include "analysis/SpanExport.h"
+#include "review/TraceView.h"
+
+namespace review {
+
+ReviewWindow::ReviewWindow()
+    : m_view(new TraceView(this)),
+      m_skipped(new QLabel(this)),
+      m_summary(new QLabel(this)),
+      m_progress(new QProgressBar(this)) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(tr("Dez Idure Review"));
+  setCentralWidget(m_view);
+  setAcceptDrops(true);
+  // Fits a small screen whole, and takes no more than a comfortable share of a large one.
+  const QSize available = screen()->availableGeometry().size();
+  resize(std::min(1100, available.width() * 9 / 10), std::min(700, available.height() * 9 / 10));
+  BuildMenus();
+  statusBar()->addWidget(m_summary, 1);
+  statusBar()->addPermanentWidget(m_progress);
+  statusBar()->addPermanentWidget(m_skipped);
+  m_progress->setRange(0, 1000);
+  m_progress->setMaximumWidth(200);
+  m_progress->hide();
+  m_view->setFocus();
+  connect(&m_poll, &QTimer::timeout, this, &ReviewWindow::Poll);
+  // Follow must show new lines within half a second: the reader looks every
+  // LogFollower::kPollMilliseconds, the window takes them in at this pace.
+  m_poll.start(100);
+  m_view->OnFollowingChanged([this](bool follow) { m_follow->setChecked(follow); });
+}
+
+ReviewWindow::~ReviewWindow() = default;
+
+void ReviewWindow::BuildMenus() {
+  QMenu* file = menuBar()->addMenu(tr("&File"));
+  QAction* open = file->addAction(tr("&Open..."), this, [this] {
+    const QString path =
+        QFileDialog::getOpenFileName(this, tr("Open a log"), QString(), tr("Logs (*.csv);;All files (*)"));
+    if (!path.isEmpty()) OpenLog(path);
+  });
+  open->setShortcut(QKeySequence::Open);
+  file->addAction(tr("Export view as &PNG..."), this, [this] { ExportImage(false); });
+  file->addAction(tr("Export view as P&DF..."), this, [this] { ExportImage(true); });
+  file->addAction(tr("Export &selection as CSV..."), this, [this] { ExportSelection(); });
+  file->addSeparator();
+  file->addAction(tr("&Close"), this, &QWidget::close)->setShortcut(QKeySequence::Close);
+  file->addAction(tr("&Quit"), qApp, &QApplication::closeAllWindows)->setShortcut(QKeySequence::Quit);
+
+  QMenu* view = menuBar()->addMenu(tr("&View"));
+  m_follow = view->addAction(tr("&Follow"));
+  m_follow->setCheckable(true);
+  m_follow->setChecked(true);
+  m_follow->setShortcut(Qt::Key_F);
+  connect(m_follow, &QAction::toggled, m_view, &TraceView::SetFollowing);
+  // Shortcuts of the window, so they work whichever control has the focus.
+  view->addAction(tr("&Whole log"), m_view, &TraceView::ShowWholeLog)->setShortcut(Qt::Key_Home);
+  view->addAction(tr("Zoom to &selection"), m_view, &TraceView::ZoomToSelection)->setShortcut(Qt::Key_Z);
+  view->addAction(tr("Zoom &in"), m_view, [this] { m_view->ZoomBy(0.5); })
+      ->setShortcuts({QKeySequence(Qt::Key_Plus), QKeySequence(Qt::Key_Equal)});
+  view->addAction(tr("Zoom &out"), m_view, [this] { m_view->ZoomBy(2); })->setShortcut(Qt::Key_Minus);
+  view->addSeparator();
+
+  QToolBar* bar = addToolBar(tr("Traces"));
+  bar->setMovable(false);
+  bar->addAction(open);
+  bar->addAction(m_follow);
+  bar->addSeparator();
+  auto toggle = [&](const QString& name) {
+    QAction* action = view->addAction(name);
+    action->setCheckable(true);
+    action->setChecked(true);
+    bar->addAction(action);
+    connect(action, &QAction::toggled, this, &ReviewWindow::ApplyVisibility);
+    return action;
+  };
+  m_dc = toggle(tr("DC"));
+  m_ac = toggle(tr("AC"));
+  m_temperatures = toggle(tr("Temperatures"));
+  bar->addSeparator();
+  for (size_t k = 0; k < m_channels.size(); ++k) {
+    m_channels[k] = toggle(tr("Channel %1").arg(k + 1));
+    m_channels[k]->setIconText(QString::number(k + 1));
+    m_channels[k]->setVisible(false);
+  }
+}
+
+void ReviewWindow::ApplyVisibility() {
+  PlotView& view = m_view->MutableView();
+  view.dc = m_dc->isChecked();
+  view.ac = m_ac->isChecked();
+  view.temperatures = m_temperatures->isChecked();
+  for (size_t k = 0; k < m_channels.size(); ++k) view.channels[k] = m_channels[k]->isChecked();
+  m_view->update();
+}
+
+void ReviewWindow::OpenLog(const QString& path) {
+  if (!m_follower) {
+    ShowLog(path);
+    return;
+  }
+  auto* other = new ReviewWindow;
+  other->show();
+  other->ShowLog(path);
+}
+
+void ReviewWindow::ShowLog(const QString& path) {
+  auto follower = std::make_shared<LogFollower>(path.toStdString());
+  if (!follower->Opened()) {
+    QMessageBox::warning(this, tr("Dez Idure Review"), QString::fromStdString(follower->Error()));
+    return;
+  }
+  m_follower = follower;
+  m_framesShown = 0;
+  m_view->MutableView().title = QFileInfo(path).fileName();
+  m_view->SetLog(follower);
+  setWindowTitle(tr("%1 - Dez Idure Review").arg(QFileInfo(path).fileName()));
+  m_summary->setText(tr("Waiting for log lines"));
+  m_progress->setValue(0);
+  m_progress->show();
+  Poll();
+}
+
+void ReviewWindow::CloseLog() {
+  m_follower.reset();
+  m_view->SetLog(nullptr);
+  m_progress->hide();
+  m_skipped->clear();
+  m_summary->clear();
+  setWindowTitle(tr("Dez Idure Review"));
+}
+
+void ReviewWindow::Poll() {
+  if (!m_follower) return;
+  const LoadProgress progress = m_follower->Progress();
+  if (progress.notALog || progress.readError) {
+    const QString path = QString::fromStdString(m_follower->Path());
+    CloseLog();
+    QMessageBox::warning(this, tr("Dez Idure Review"),
+                         progress.notALog
+                             ? tr("%1 is not a log of Dez Idure: none of its lines is a log line.").arg(path)
+                             : tr("%1 could not be read.").arg(path));
+    return;
+  }
+  m_skipped->setText(
+      tr("%n lines skipped", nullptr, static_cast<int>(std::min<uint64_t>(progress.skipped, INT32_MAX))));
+  if (progress.caughtUp) {
+    m_progress->hide();
+  } else if (progress.bytesAtOpen > 0) {
+    m_progress->setValue(static_cast<int>(std::min<uint64_t>(1000, progress.bytesRead * 1000 / progress.bytesAtOpen)));
+  }
+  if (progress.frames == m_framesShown) return;
+  m_framesShown = progress.frames;
+  {
+    const auto lock = m_follower->Lock();
+    const int channels = m_follower->Session().Channels();
+    for (size_t k = 0; k < m_channels.size(); ++k) m_channels[k]->setVisible(static_cast<int>(k) < channels);
+    m_temperatures->setVisible(m_follower->Session().HasTemperatures());
+    m_summary->setText(tr("%1 frames, %2 channels, %3 s")
+                           .arg(progress.frames)
+                           .arg(channels)
+                           .arg(m_follower->Session().Times().Duration()));
+  }
+  m_view->LogGrew();
+}
+
+void ReviewWindow::ExportImage(bool pdf) {
+  if (!m_follower) return;
+  const QFileInfo log(QString::fromStdString(m_follower->Path()));
+  const QString suggested = log.absolutePath() + "/" + log.completeBaseName() + (pdf ? ".pdf" : ".png");
+  const QString path = QFileDialog::getSaveFileName(this, pdf ? tr("Export view as PDF") : tr("Export view as PNG"),
+                                                    suggested, pdf ? tr("PDF (*.pdf)") : tr("PNG images (*.png)"));
+  if (path.isEmpty()) return;
+  const auto lock = m_follower->Lock();
+  bool written = false;
+  if (pdf) {
+    QPdfWriter writer(path);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageOrientation(QPageLayout::Landscape);
+    writer.setResolution(150);
+    writer.setTitle(m_view->View().title);
+    QPainter painter(&writer);
+    written = painter.isActive();
+    if (written) DrawPlot(painter, QRectF(painter.viewport()), m_follower->Session(), m_view->View());
+  } else {
+    QImage image(m_view->size(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.setFont(m_view->font());
+    DrawPlot(painter, QRectF(image.rect()), m_follower->Session(), m_view->View());
+    painter.end();
+    written = image.save(path, "PNG");
+  }
+  if (!written) QMessageBox::warning(this, tr("Dez Idure Review"), tr("%1 could not be written.").arg(path));
+}
+
+void ReviewWindow::ExportSelection() {
+  if (!m_follower) return;
+  if (!m_view->HasSelection()) {
+    QMessageBox::information(this, tr("Dez Idure Review"),
+                             tr("Select a span first: drag with the right mouse button or with Shift held."));
+    return;
+  }
+  uint64_t first = 0;
+  uint64_t end = 0;
+  QString suggested;
+  {
+    const auto lock = m_follower->Lock();
+    analysis::WholeSecondsSpan(m_follower->Session(), m_view->View().selectionStart, m_view->View().selectionEnd, first,
+                               end);
+    if (first < end) suggested = QString::fromStdString(analysis::SpanFileName(m_follower->Session(), first));
+  }
+  if (first >= end) {
+    QMessageBox::information(this, tr("Dez Idure Review"), tr("The selection holds no frames."));
+    return;
+  }
+  const QFileInfo log(QString::fromStdString(m_follower->Path()));
+  // The suggested name carries the span's start, so the copy reopens at the
+  // same wall-clock time; it names a log of its own, never the original.
+  const QString path = QFileDialog::getSaveFileName(this, tr("Export selection as CSV"),
+                                                    log.absolutePath() + "/" + suggested, tr("Logs (*.csv)"));
+  if (path.isEmpty()) return;
+  if (QFileInfo(path).absoluteFilePath() == log.absoluteFilePath()) {
+    QMessageBox::warning(this, tr("Dez Idure Review"), tr("The selection cannot replace the log it comes from."));
+    return;
+  }
+  std::ofstream out(std::filesystem::u8path(path.toStdString()), std::ios::binary);
+  std::string error;
+  bool copied = false;
+  {
+    const auto lock = m_follower->Lock();
+    copied = out && analysis::CopySpan(m_follower->Path(), m_follower->Session(), first, end, out, error);
+  }
+  out.close();
+  if (!copied || !out) {
+    QMessageBox::warning(this, tr("Dez Idure Review"),
+                         tr("%1 could not be written. %2").arg(path, QString::fromStdString(error)));
+  }
+}
+
+void ReviewWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void ReviewWindow::dropEvent(QDropEvent* event) {
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) OpenLog(url.toLocalFile());
+  }
+  event->acceptProposedAction();
+}
+
+}  // namespace review

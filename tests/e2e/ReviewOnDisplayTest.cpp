@@ -1,0 +1,117 @@
+// Dez Idure Review on a virtual X display: a log named on the command line
+// shows every channel's DC and AC traces in the live scope's colours, and
+// lines appended to the log while it is open appear in the view, a cut last
+// line waiting until it is whole. DEZIDURE_TEST_REVIEW points it at another
+// copy of the program, such as the Windows one, started through
+// DEZIDURE_TEST_RUNNER when set (scripts/wine-run.sh under wine).
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <numeric>
+#include <thread>
+
+#include "VirtualDisplay.h"
+#include "display/ScopeGeometry.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/LogText.h"
+#include "tests/support/ScratchDirectory.h"
+#include "tests/support/Waiting.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+QRgb Rgb(TBgrColor c) { return qRgb(c.R, c.G, c.B); }
+
+/// Pixels of `colour` in each row of the screen.
+std::vector<int> RowCounts(const QImage& screen, QRgb colour) {
+  std::vector<int> rows(static_cast<size_t>(screen.height()));
+  for (int y = 0; y < screen.height(); ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(screen.constScanLine(y));
+    for (int x = 0; x < screen.width(); ++x)
+      rows[static_cast<size_t>(y)] += (line[x] & 0xFFFFFF) == (colour & 0xFFFFFF);
+  }
+  return rows;
+}
+
+int Total(const std::vector<int>& rows) { return std::accumulate(rows.begin(), rows.end(), 0); }
+
+/// The command that starts the program on `log`.
+std::vector<std::string> ReviewCommand(const std::string& log) {
+  std::vector<std::string> argv;
+  const char* runner = std::getenv("DEZIDURE_TEST_RUNNER");
+  if (runner != nullptr && *runner != '\0') argv.emplace_back(runner);
+  const char* program = std::getenv("DEZIDURE_TEST_REVIEW");
+  argv.emplace_back(program != nullptr && *program != '\0' ? program : DEZIDURE_REVIEW_BIN);
+  argv.push_back(log);
+  return argv;
+}
+
+/// Time allowed for each look of the screen: a program under wine starts slowly.
+constexpr auto kScreenPatience = support::kPatience * 3;
+
+TEST(ReviewOnDisplay, ShowsTheTracesOfALogAndFollowsItsNewLines) {
+  support::ScratchDirectory scratch;
+  const std::string log = (scratch.Path() / "2026-12-07_14-00-00.csv").string();
+  std::ofstream writer(log, std::ios::binary);
+  support::SyntheticLog shape;
+  shape.seconds = 8;
+  shape.channels = 2;
+  support::WriteSyntheticLog(writer, shape);
+  writer.flush();
+
+  e2e::VirtualDisplay xvfb;
+  ASSERT_FALSE(xvfb.Number().empty()) << "Xvfb did not start";
+  std::vector<std::string> environment{"DISPLAY=:" + xvfb.Number()};
+  // A Linux program is kept off Wayland; the Windows one has a platform of its own.
+  if (std::getenv("DEZIDURE_TEST_RUNNER") == nullptr) environment.emplace_back("QT_QPA_PLATFORM=xcb");
+  support::ChildProcess review(ReviewCommand(log), environment);
+  setenv("DISPLAY", (":" + xvfb.Number()).c_str(), 1);
+  setenv("QT_QPA_PLATFORM", "xcb", 1);
+  int argc = 1;
+  char name[] = "e2e";
+  char* argv[] = {name, nullptr};
+  QGuiApplication application(argc, argv);
+  auto grab = [] {
+    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+  };
+  const QRgb colours[] = {Rgb(disp::kDcColors[0]), Rgb(disp::HalfIntensity(disp::kDcColors[0])),
+                          Rgb(disp::kDcColors[1]), Rgb(disp::HalfIntensity(disp::kDcColors[1]))};
+  QImage screen;
+  const bool shown = support::WaitUntil(
+      [&] {
+        screen = grab();
+        for (const QRgb colour : colours) {
+          if (Total(RowCounts(screen, colour)) < 200) return false;
+        }
+        return true;
+      },
+      kScreenPatience, [] { std::this_thread::sleep_for(200ms); });
+  const std::string saved = (std::filesystem::temp_directory_path() / "dezidure-review-e2e.png").string();
+  if (!shown) screen.save(QString::fromStdString(saved));
+  ASSERT_TRUE(shown) << "no DC and AC traces of both channels; see " << saved;
+
+  // Channel 1 then stays at full scale for four seconds: a flat line, one
+  // row of the DC pane, over the last third of the view.
+  for (const char* second : {"14:00:08", "14:00:09", "14:00:10", "14:00:11"}) {
+    for (int i = 0; i < 333; ++i) writer << support::LogLineText(second, {65535, 30000}, {24, 24});
+  }
+  writer << support::LogLineText("14:00:12", {0, 0}, {24, 24}).substr(0, 12) << std::flush;
+  const bool followed = support::WaitUntil(
+      [&] {
+        screen = grab();
+        const auto rows = RowCounts(screen, colours[0]);
+        return *std::max_element(rows.begin(), rows.end()) > screen.width() / 8;
+      },
+      kScreenPatience, [] { std::this_thread::sleep_for(200ms); });
+  if (!followed) screen.save(QString::fromStdString(saved));
+  EXPECT_TRUE(followed) << "the appended lines did not appear; see " << saved;
+}
+
+}  // namespace
