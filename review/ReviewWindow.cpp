@@ -33,9 +33,10 @@
 namespace review {
 
 namespace {
-/// Quiet time after the last change of the span before the statistics are
-/// recomputed, milliseconds: a drag recomputes once it pauses, not per move.
-constexpr int kStatisticsDelayMs = 50;
+/// Least time between two computations of the statistics, milliseconds: a
+/// computation over a 10-minute log of 8 channels takes about as long, so a
+/// change is shown within about twice that, and a drag leaves time to paint.
+constexpr int kStatisticsIntervalMs = 50;
 }  // namespace
 
 ReviewWindow::ReviewWindow()
@@ -72,11 +73,10 @@ ReviewWindow::ReviewWindow()
   m_poll.start(100);
   m_view->OnFollowingChanged([this](bool follow) { m_follow->setChecked(follow); });
   m_statisticsDelay.setSingleShot(true);
-  m_statisticsDelay.setInterval(kStatisticsDelayMs);
   connect(&m_statisticsDelay, &QTimer::timeout, this, &ReviewWindow::UpdateStatistics);
-  m_view->OnSpanChanged([this] { m_statisticsDelay.start(); });
+  m_view->OnSpanChanged([this] { ScheduleStatistics(); });
   connect(m_statisticsDock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
-    if (visible) m_statisticsDelay.start();
+    if (visible) ScheduleStatistics();
   });
 }
 
@@ -148,12 +148,26 @@ void ReviewWindow::ApplyVisibility() {
   view.temperatures = m_temperatures->isChecked();
   for (size_t k = 0; k < m_channels.size(); ++k) view.channels[k] = m_channels[k]->isChecked();
   m_view->update();
-  m_statisticsDelay.start();
+  ScheduleStatistics();
+}
+
+void ReviewWindow::ScheduleStatistics() {
+  if (m_statisticsDelay.isActive()) return;
+  const qint64 since = m_sinceStatistics.isValid() ? m_sinceStatistics.elapsed() : kStatisticsIntervalMs;
+  if (since >= kStatisticsIntervalMs) {
+    UpdateStatistics();
+    return;
+  }
+  m_statisticsDelay.start(static_cast<int>(kStatisticsIntervalMs - since));
 }
 
 void ReviewWindow::UpdateStatistics() {
-  // A hidden panel costs nothing; showing it again recomputes.
-  if (!m_follower || !m_statisticsDock->isVisible()) return;
+  // A hidden panel costs nothing; showing it again recomputes. While a log
+  // loads, its growing whole would be recomputed at every poll and hold up
+  // the reader: the panel waits until the log is read.
+  const bool loading = !m_progress->isHidden();
+  if (!m_follower || loading || !m_statisticsDock->isVisible()) return;
+  m_sinceStatistics.start();
   const PlotView& view = m_view->View();
   const bool selected = m_view->HasSelection();
   const double from = selected ? view.selectionStart : view.start;
@@ -227,7 +241,9 @@ void ReviewWindow::Poll() {
   m_skipped->setText(
       tr("%n lines skipped", nullptr, static_cast<int>(std::min<uint64_t>(progress.skipped, INT32_MAX))));
   if (progress.caughtUp) {
+    const bool wasLoading = !m_progress->isHidden();
     m_progress->hide();
+    if (wasLoading) ScheduleStatistics();
   } else if (progress.bytesAtOpen > 0) {
     m_progress->setValue(static_cast<int>(std::min<uint64_t>(1000, progress.bytesRead * 1000 / progress.bytesAtOpen)));
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QTimer>
 #include <array>
@@ -43,6 +44,10 @@ class ReviewWindow : public QMainWindow {
   void ApplyVisibility();
   void ExportImage(bool pdf);
   void ExportSelection();
+  /// Recomputes the Statistics panel now, or once kStatisticsIntervalMs have
+  /// passed since the last computation, so a drag updates it as it goes
+  /// without recomputing on every mouse move.
+  void ScheduleStatistics();
   /// Recomputes the Statistics panel for the selection, or the whole view without one.
   void UpdateStatistics();
   void CopyStatistics();
@@ -52,6 +57,8 @@ class ReviewWindow : public QMainWindow {
   QTimer m_poll;
   /// Gathers the changes of a drag or a growing log into one recomputation.
   QTimer m_statisticsDelay;
+  /// Time since the panel was last computed; invalid before the first time.
+  QElapsedTimer m_sinceStatistics;
   uint64_t m_framesShown = 0;
   QLabel* m_skipped;
   QLabel* m_summary;

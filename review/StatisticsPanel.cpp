@@ -19,6 +19,8 @@ StatisticsPanel::StatisticsPanel(QAction* copyAction, QWidget* parent) : QTableW
   setHorizontalHeaderLabels({tr("Channel"), tr("Trace"), tr("N"), tr("Mean"), tr("Min"), tr("Max"), tr("Peak-to-peak"),
                              tr("RMS about mean"), tr("Std dev (N-1)"), tr("Slope (counts/s)"), tr("Duration (s)")});
   verticalHeader()->hide();
+  // Rows as tight as the text, so the panel shows several channels without taking the plot's room.
+  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionMode(QAbstractItemView::NoSelection);
   setFocusPolicy(Qt::NoFocus);

@@ -32,4 +32,10 @@ bool ClickWindow(const std::string& display, pid_t program, int x, int up) {
   return click.WaitExit(5s, status) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+bool PressKeys(const std::string& display, const std::string& keys) {
+  ChildProcess press({XDOTOOL_BIN, "key", keys}, {"DISPLAY=:" + display});
+  int status = -1;
+  return press.WaitExit(5s, status) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 }  // namespace e2e

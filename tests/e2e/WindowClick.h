@@ -12,4 +12,9 @@ namespace e2e {
 /// the click failed.
 bool ClickWindow(const std::string& display, pid_t program, int x, int up);
 
+/// Types `keys` (xdotool's names, such as "ctrl+shift+c") on X display
+/// `display`, to the window with the keyboard focus (on a display without a
+/// window manager: the one under the pointer). False when xdotool failed.
+bool PressKeys(const std::string& display, const std::string& keys);
+
 }  // namespace e2e
