@@ -50,6 +50,7 @@ class ReviewWindow : public QMainWindow {
   void ScheduleStatistics();
   /// Recomputes the Statistics panel for the selection, or the whole view without one.
   void UpdateStatistics();
+  /// Puts the Statistics panel's figures on the clipboard as CSV, brought up to date first.
   void CopyStatistics();
 
   TraceView* m_view;
