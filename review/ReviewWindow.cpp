@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -23,16 +25,28 @@
 #include <filesystem>
 #include <fstream>
 
+#include "analysis/SelectionStatistics.h"
 #include "analysis/SpanExport.h"
+#include "review/StatisticsPanel.h"
 #include "review/TraceView.h"
 
 namespace review {
+
+namespace {
+/// Least time between two computations of the statistics, milliseconds: a
+/// computation over a 10-minute log of 8 channels takes about as long, so a
+/// change is shown within about twice that, and a drag leaves time to paint.
+constexpr int kStatisticsIntervalMs = 50;
+}  // namespace
 
 ReviewWindow::ReviewWindow()
     : m_view(new TraceView(this)),
       m_skipped(new QLabel(this)),
       m_summary(new QLabel(this)),
-      m_progress(new QProgressBar(this)) {
+      m_progress(new QProgressBar(this)),
+      m_copyStatistics(new QAction(tr("&Copy statistics as CSV"), this)),
+      m_statistics(new StatisticsPanel(m_copyStatistics)),
+      m_statisticsDock(new QDockWidget(tr("Statistics"), this)) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(tr("Dez Idure Review"));
   setCentralWidget(m_view);
@@ -40,6 +54,11 @@ ReviewWindow::ReviewWindow()
   // Fits a small screen whole, and takes no more than a comfortable share of a large one.
   const QSize available = screen()->availableGeometry().size();
   resize(std::min(1100, available.width() * 9 / 10), std::min(700, available.height() * 9 / 10));
+  m_statisticsDock->setObjectName("statistics");
+  m_statisticsDock->setWidget(m_statistics);
+  m_statisticsDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+  addDockWidget(Qt::BottomDockWidgetArea, m_statisticsDock);
+  resizeDocks({m_statisticsDock}, {140}, Qt::Vertical);
   BuildMenus();
   statusBar()->addWidget(m_summary, 1);
   statusBar()->addPermanentWidget(m_progress);
@@ -53,6 +72,12 @@ ReviewWindow::ReviewWindow()
   // LogFollower::kPollMilliseconds, the window takes them in at this pace.
   m_poll.start(100);
   m_view->OnFollowingChanged([this](bool follow) { m_follow->setChecked(follow); });
+  m_statisticsDelay.setSingleShot(true);
+  connect(&m_statisticsDelay, &QTimer::timeout, this, &ReviewWindow::UpdateStatistics);
+  m_view->OnSpanChanged([this] { ScheduleStatistics(); });
+  connect(m_statisticsDock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+    if (visible) ScheduleStatistics();
+  });
 }
 
 ReviewWindow::~ReviewWindow() = default;
@@ -72,6 +97,11 @@ void ReviewWindow::BuildMenus() {
   file->addAction(tr("&Close"), this, &QWidget::close)->setShortcut(QKeySequence::Close);
   file->addAction(tr("&Quit"), qApp, &QApplication::closeAllWindows)->setShortcut(QKeySequence::Quit);
 
+  QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+  edit->addAction(m_copyStatistics);
+  m_copyStatistics->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+  connect(m_copyStatistics, &QAction::triggered, this, &ReviewWindow::CopyStatistics);
+
   QMenu* view = menuBar()->addMenu(tr("&View"));
   m_follow = view->addAction(tr("&Follow"));
   m_follow->setCheckable(true);
@@ -84,6 +114,7 @@ void ReviewWindow::BuildMenus() {
   view->addAction(tr("Zoom &in"), m_view, [this] { m_view->ZoomBy(0.5); })
       ->setShortcuts({QKeySequence(Qt::Key_Plus), QKeySequence(Qt::Key_Equal)});
   view->addAction(tr("Zoom &out"), m_view, [this] { m_view->ZoomBy(2); })->setShortcut(Qt::Key_Minus);
+  view->addAction(m_statisticsDock->toggleViewAction());
   view->addSeparator();
 
   QToolBar* bar = addToolBar(tr("Traces"));
@@ -117,6 +148,45 @@ void ReviewWindow::ApplyVisibility() {
   view.temperatures = m_temperatures->isChecked();
   for (size_t k = 0; k < m_channels.size(); ++k) view.channels[k] = m_channels[k]->isChecked();
   m_view->update();
+  ScheduleStatistics();
+}
+
+void ReviewWindow::ScheduleStatistics() {
+  if (m_statisticsDelay.isActive()) return;
+  const qint64 since = m_sinceStatistics.isValid() ? m_sinceStatistics.elapsed() : kStatisticsIntervalMs;
+  if (since >= kStatisticsIntervalMs) {
+    UpdateStatistics();
+    return;
+  }
+  m_statisticsDelay.start(static_cast<int>(kStatisticsIntervalMs - since));
+}
+
+void ReviewWindow::UpdateStatistics() {
+  // A hidden panel costs nothing; showing it again recomputes. While a log
+  // loads, its growing whole would be recomputed at every poll and hold up
+  // the reader: the panel waits until the log is read.
+  const bool loading = !m_progress->isHidden();
+  if (!m_follower || loading || !m_statisticsDock->isVisible()) return;
+  m_sinceStatistics.start();
+  const PlotView& view = m_view->View();
+  const bool selected = m_view->HasSelection();
+  const double from = selected ? view.selectionStart : view.start;
+  const double to = selected ? view.selectionEnd : view.start + view.span;
+  std::vector<analysis::StatisticsRow> rows;
+  {
+    const auto lock = m_follower->Lock();
+    rows = analysis::SelectionStatistics(m_follower->Session(), from, to, view.channels);
+  }
+  m_statistics->SetRows(std::move(rows), from, to, selected);
+}
+
+void ReviewWindow::CopyStatistics() {
+  // The panel may be a change behind a drag that just ended: bring it up to date first.
+  if (m_statisticsDelay.isActive()) {
+    m_statisticsDelay.stop();
+    UpdateStatistics();
+  }
+  QApplication::clipboard()->setText(QString::fromStdString(m_statistics->Csv()));
 }
 
 void ReviewWindow::OpenLog(const QString& path) {
@@ -149,6 +219,7 @@ void ReviewWindow::ShowLog(const QString& path) {
 void ReviewWindow::CloseLog() {
   m_follower.reset();
   m_view->SetLog(nullptr);
+  m_statistics->SetRows({}, 0, 0, false);
   m_progress->hide();
   m_skipped->clear();
   m_summary->clear();
@@ -170,7 +241,9 @@ void ReviewWindow::Poll() {
   m_skipped->setText(
       tr("%n lines skipped", nullptr, static_cast<int>(std::min<uint64_t>(progress.skipped, INT32_MAX))));
   if (progress.caughtUp) {
+    const bool wasLoading = !m_progress->isHidden();
     m_progress->hide();
+    if (wasLoading) ScheduleStatistics();
   } else if (progress.bytesAtOpen > 0) {
     m_progress->setValue(static_cast<int>(std::min<uint64_t>(1000, progress.bytesRead * 1000 / progress.bytesAtOpen)));
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QTimer>
 #include <array>
@@ -8,15 +9,18 @@
 #include "review/LogFollower.h"
 
 class QAction;
+class QDockWidget;
 class QLabel;
 class QProgressBar;
 
 namespace review {
 
+class StatisticsPanel;
 class TraceView;
 
 /// The window of one log: the plot, a toolbar with Follow, the trace kinds
-/// and the channels, the export commands and a status bar with the lines
+/// and the channels, the export commands, a Statistics panel for the
+/// selected span (or the whole view) and a status bar with the lines
 /// skipped and the loading progress. Logs come from the Open dialog, from
 /// drag and drop and from the command line; a window that already shows a
 /// log opens another in a new window.
@@ -40,14 +44,29 @@ class ReviewWindow : public QMainWindow {
   void ApplyVisibility();
   void ExportImage(bool pdf);
   void ExportSelection();
+  /// Recomputes the Statistics panel now, or once kStatisticsIntervalMs have
+  /// passed since the last computation, so a drag updates it as it goes
+  /// without recomputing on every mouse move.
+  void ScheduleStatistics();
+  /// Recomputes the Statistics panel for the selection, or the whole view without one.
+  void UpdateStatistics();
+  /// Puts the Statistics panel's figures on the clipboard as CSV, brought up to date first.
+  void CopyStatistics();
 
   TraceView* m_view;
   std::shared_ptr<LogFollower> m_follower;
   QTimer m_poll;
+  /// Gathers the changes of a drag or a growing log into one recomputation.
+  QTimer m_statisticsDelay;
+  /// Time since the panel was last computed; invalid before the first time.
+  QElapsedTimer m_sinceStatistics;
   uint64_t m_framesShown = 0;
   QLabel* m_skipped;
   QLabel* m_summary;
   QProgressBar* m_progress;
+  QAction* m_copyStatistics;
+  StatisticsPanel* m_statistics;
+  QDockWidget* m_statisticsDock;
   QAction* m_follow = nullptr;
   QAction* m_dc = nullptr;
   QAction* m_ac = nullptr;

@@ -39,6 +39,11 @@ void TraceView::StopFollowing() {
   SetFollowing(false);
 }
 
+void TraceView::Changed() {
+  update();
+  if (m_spanChanged) m_spanChanged();
+}
+
 double TraceView::Duration() const {
   if (!m_follower) return 1;
   const auto lock = m_follower->Lock();
@@ -55,7 +60,7 @@ void TraceView::LogGrew() {
       m_view.start = duration - m_view.span;
     }
   }
-  update();
+  Changed();
 }
 
 double TraceView::TimeAt(double x) const {
@@ -76,21 +81,21 @@ void TraceView::ZoomBy(double factor, double anchorFraction) {
   m_view.start = anchor - anchorFraction * m_view.span;
   StopFollowing();
   Clamp();
-  update();
+  Changed();
 }
 
 void TraceView::PanBy(double fraction) {
   m_view.start += fraction * m_view.span;
   StopFollowing();
   Clamp();
-  update();
+  Changed();
 }
 
 void TraceView::ShowWholeLog() {
   m_view.start = 0;
   m_view.span = Duration();
   m_whole = true;
-  update();
+  Changed();
 }
 
 void TraceView::ZoomToSelection() {
@@ -99,7 +104,7 @@ void TraceView::ZoomToSelection() {
   m_view.span = m_view.selectionEnd - m_view.selectionStart;
   StopFollowing();
   Clamp();
-  update();
+  Changed();
 }
 
 void TraceView::paintEvent(QPaintEvent*) {
@@ -130,7 +135,7 @@ void TraceView::mousePressEvent(QMouseEvent* event) {
   if (m_drag == Drag::Select) {
     m_dragStart = TimeAt(m_dragX);
     m_view.selectionStart = m_view.selectionEnd = m_dragStart;
-    update();
+    Changed();
   }
 }
 
@@ -144,7 +149,7 @@ void TraceView::mouseMoveEvent(QMouseEvent* event) {
     const double t = TimeAt(x);
     m_view.selectionStart = std::min(m_dragStart, t);
     m_view.selectionEnd = std::max(m_dragStart, t);
-    update();
+    Changed();
   }
 }
 

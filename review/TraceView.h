@@ -27,6 +27,8 @@ class TraceView : public QWidget {
   void SetFollowing(bool follow);
   /// Called with the new state whenever following starts or stops.
   void OnFollowingChanged(std::function<void(bool)> handler) { m_followingChanged = std::move(handler); }
+  /// Called whenever the shown span, the selection or the log's frames change.
+  void OnSpanChanged(std::function<void()> handler) { m_spanChanged = std::move(handler); }
   /// Takes in frames that arrived: while following, the view moves with the log's end.
   void LogGrew();
 
@@ -52,10 +54,13 @@ class TraceView : public QWidget {
   /// Keeps the span between a few frames and a little more than the log.
   void Clamp();
   void StopFollowing();
+  /// Repaints and tells the window that the span or selection changed.
+  void Changed();
 
   std::shared_ptr<LogFollower> m_follower;
   PlotView m_view;
   std::function<void(bool)> m_followingChanged;
+  std::function<void()> m_spanChanged;
   bool m_follow = true;
   bool m_whole = true;
   enum class Drag { None, Pan, Select } m_drag = Drag::None;

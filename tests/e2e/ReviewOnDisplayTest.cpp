@@ -1,11 +1,13 @@
 // Dez Idure Review on a virtual X display: a log named on the command line
 // shows every channel's DC and AC traces in the live scope's colours, and
 // lines appended to the log while it is open appear in the view, a cut last
-// line waiting until it is whole. DEZIDURE_TEST_REVIEW points it at another
+// line waiting until it is whole; the statistics of the view reach the
+// clipboard as CSV. DEZIDURE_TEST_REVIEW points it at another
 // copy of the program, such as the Windows one, started through
 // DEZIDURE_TEST_RUNNER when set (scripts/wine-run.sh under wine).
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
@@ -17,6 +19,7 @@
 #include <thread>
 
 #include "VirtualDisplay.h"
+#include "WindowClick.h"
 #include "display/ScopeGeometry.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/LogText.h"
@@ -56,6 +59,17 @@ std::vector<std::string> ReviewCommand(const std::string& log) {
 /// Time allowed for each look of the screen: a program under wine starts slowly.
 constexpr auto kScreenPatience = support::kPatience * 3;
 
+/// The environment of the program on display `number`; this process's Qt
+/// is pointed at the same display, to look at the screen and the clipboard.
+std::vector<std::string> OnDisplay(const std::string& number) {
+  std::vector<std::string> environment{"DISPLAY=:" + number};
+  // A Linux program is kept off Wayland; the Windows one has a platform of its own.
+  if (std::getenv("DEZIDURE_TEST_RUNNER") == nullptr) environment.emplace_back("QT_QPA_PLATFORM=xcb");
+  setenv("DISPLAY", (":" + number).c_str(), 1);
+  setenv("QT_QPA_PLATFORM", "xcb", 1);
+  return environment;
+}
+
 TEST(ReviewOnDisplay, ShowsTheTracesOfALogAndFollowsItsNewLines) {
   support::ScratchDirectory scratch;
   const std::string log = (scratch.Path() / "2026-12-07_14-00-00.csv").string();
@@ -68,12 +82,7 @@ TEST(ReviewOnDisplay, ShowsTheTracesOfALogAndFollowsItsNewLines) {
 
   e2e::VirtualDisplay xvfb;
   ASSERT_FALSE(xvfb.Number().empty()) << "Xvfb did not start";
-  std::vector<std::string> environment{"DISPLAY=:" + xvfb.Number()};
-  // A Linux program is kept off Wayland; the Windows one has a platform of its own.
-  if (std::getenv("DEZIDURE_TEST_RUNNER") == nullptr) environment.emplace_back("QT_QPA_PLATFORM=xcb");
-  support::ChildProcess review(ReviewCommand(log), environment);
-  setenv("DISPLAY", (":" + xvfb.Number()).c_str(), 1);
-  setenv("QT_QPA_PLATFORM", "xcb", 1);
+  support::ChildProcess review(ReviewCommand(log), OnDisplay(xvfb.Number()));
   int argc = 1;
   char name[] = "e2e";
   char* argv[] = {name, nullptr};
@@ -112,6 +121,34 @@ TEST(ReviewOnDisplay, ShowsTheTracesOfALogAndFollowsItsNewLines) {
       kScreenPatience, [] { std::this_thread::sleep_for(200ms); });
   if (!followed) screen.save(QString::fromStdString(saved));
   EXPECT_TRUE(followed) << "the appended lines did not appear; see " << saved;
+}
+
+TEST(ReviewOnDisplay, CopiesTheStatisticsOfTheWholeViewAsCsv) {
+  support::ScratchDirectory scratch;
+  const std::string log = (scratch.Path() / "2026-12-07_14-00-00.csv").string();
+  std::ofstream writer(log, std::ios::binary);
+  support::WriteSyntheticLog(writer, {14 * 3600, 6, 333, 2, true});
+  writer.close();
+  e2e::VirtualDisplay xvfb;
+  ASSERT_FALSE(xvfb.Number().empty()) << "Xvfb did not start";
+  support::ChildProcess review(ReviewCommand(log), OnDisplay(xvfb.Number()));
+  int argc = 1;
+  char name[] = "e2e";
+  char* argv[] = {name, nullptr};
+  QGuiApplication application(argc, argv);
+  // Without a selection the panel covers the whole view, which shows the
+  // whole log once read: every frame counts, on both traces of both channels.
+  const QString frames = QString::number(6 * 333);
+  QString csv;
+  const bool copied = support::WaitUntil(
+      [&] {
+        if (!e2e::PressKeys(xvfb.Number(), "Dez Idure Review", "ctrl+shift+c")) return false;
+        csv = QGuiApplication::clipboard()->text();
+        return csv.startsWith("channel,trace,n,mean,") && csv.count(",DC," + frames + ",") == 2 &&
+               csv.count(",AC," + frames + ",") == 2;
+      },
+      kScreenPatience, [] { std::this_thread::sleep_for(300ms); });
+  EXPECT_TRUE(copied) << csv.toStdString();
 }
 
 }  // namespace

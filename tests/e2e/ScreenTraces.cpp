@@ -38,9 +38,10 @@ int main(int argc, char** argv) {
   screen.save(QString::fromLocal8Bit(argv[2]));
 
   const ChannelOne shown(screen);
-  std::printf("%s after %.1f s: scope centre row %d; channel 1 DC %zu pixels, mostly on row %d; "
-              "AC %zu pixels, %ld within 6 rows of the centre\n",
-              settled ? "settled" : "not settled", seconds, shown.centre, shown.dc.size(),
-              shown.dc.empty() ? -1 : MostCommon(shown.dc), shown.ac.size(), shown.AcNearCentre());
+  std::printf(
+      "%s after %.1f s: scope centre row %d; channel 1 DC %zu pixels, mostly on row %d; "
+      "AC %zu pixels, %ld within 6 rows of the centre\n",
+      settled ? "settled" : "not settled", seconds, shown.centre, shown.dc.size(),
+      shown.dc.empty() ? -1 : MostCommon(shown.dc), shown.ac.size(), shown.AcNearCentre());
   return settled ? 0 : 1;
 }

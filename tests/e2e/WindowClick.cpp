@@ -32,4 +32,12 @@ bool ClickWindow(const std::string& display, pid_t program, int x, int up) {
   return click.WaitExit(5s, status) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+bool PressKeys(const std::string& display, const std::string& title, const std::string& keys) {
+  // Found by title rather than process: under wine the window belongs to another process than the one started.
+  ChildProcess press({XDOTOOL_BIN, "search", "--onlyvisible", "--name", title, "windowfocus", "key", keys},
+                     {"DISPLAY=:" + display});
+  int status = -1;
+  return press.WaitExit(5s, status) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 }  // namespace e2e

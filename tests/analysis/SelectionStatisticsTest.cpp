@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+
+#include "analysis/SelectionStatistics.h"
+
+namespace {
+
+TEST(SelectionStatistics, CountsEveryFrameOfTheClosedSpanAndOnlyShownChannels) {
+  // Frames at 0, .25, .5, .75, 1, 1.5, (a second without frames) 3, 3.25, 3.5,
+  // 3.75; channel 1's DC sample in frame f is 100 + 10 f, channel 2's is 7.
+  analysis::LogSession session;
+  analysis::LogFrame frame;
+  frame.channels = 2;
+  frame.samples[1] = 7;
+  const int32_t seconds[] = {0, 0, 0, 0, 1, 1, 3, 3, 3, 3};
+  for (int f = 0; f < 10; ++f) {
+    frame.samples[0] = static_cast<uint16_t>(100 + 10 * f);
+    session.Append(frame, 36000 + seconds[f], 0);
+  }
+  struct Case {
+    double from, to;
+    size_t count;
+    double dcMean;
+  } const cases[] = {
+      {0.25, 1.0, 4, 125},  // both ends on a frame
+      {1.6, 2.9, 0, 0},     // within the gap
+      {1.5, 3.0, 2, 155},   // across the gap
+      {3.75, 100, 1, 190},  // past the end
+      {-5, 100, 10, 145},   // the whole log
+      {2, 1, 0, 0},         // reversed
+  };
+  for (const Case& c : cases) {
+    const auto rows = analysis::SelectionStatistics(session, c.from, c.to, {true, true, true});
+    ASSERT_EQ(rows.size(), 4u) << c.from;
+    for (const auto& row : rows) EXPECT_EQ(row.figures.count, c.count) << c.from << " " << row.channel << row.trace;
+    EXPECT_EQ(rows[1].trace, "AC");
+    EXPECT_DOUBLE_EQ(rows[0].figures.mean, c.dcMean) << c.from;
+  }
+  const auto second = analysis::SelectionStatistics(session, 0, 1, {false, true});
+  EXPECT_TRUE(second.size() == 2 && second[0].channel == 2);
+}
+
+}  // namespace
