@@ -10,6 +10,7 @@
 # A finished installation is reused: it carries a stamp naming the source
 # version, the target and this recipe's revision. A few seconds of compiling.
 set -euo pipefail
+source "$(dirname "$0")/debian-source.sh"
 arch=${1:-x86_64}
 case "$arch" in
   x86_64 | i686) ;;
@@ -45,28 +46,7 @@ work="$cache/kissfft-windows-work-$arch"
 rm -rf "$work" "$prefix"
 mkdir -p "$work" "$download"
 
-# The source package is kept, so a rebuild needs no download.
-if ! ls "$download"/*.dsc >/dev/null 2>&1; then
-  # A private apt state with Debian's source index, so the system's apt
-  # configuration stays as it is.
-  apt="$download/apt"
-  mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial"
-  for suite in bookworm bookworm-updates; do
-    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian $suite main"
-  done >"$apt/sources.list"
-  apt_private=(
-    -o "Dir::Etc::SourceList=$apt/sources.list"
-    -o "Dir::Etc::SourceParts=$apt/none"
-    -o "Dir::State::Lists=$apt/lists"
-    -o "Dir::Cache=$apt/cache"
-    -o "Debug::NoLocking=1"
-    -o "APT::Sandbox::User=root"
-  )
-  echo "build-kissfft-windows: fetching the kissfft $version source package" >&2
-  apt-get "${apt_private[@]}" -qq update
-  (cd "$download" && apt-get "${apt_private[@]}" -qq --download-only source "kissfft=$version" >/dev/null)
-  rm -rf "$apt"
-fi
+fetch_debian_source kissfft "$version" "$download" build-kissfft-windows
 dpkg-source --no-check -x "$download"/*.dsc "$work/src" >/dev/null
 src="$work/src"
 

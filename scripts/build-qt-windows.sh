@@ -16,6 +16,7 @@
 # About 50 CPU-minutes and 1.6 GB of scratch space the first time; 82 MB kept.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+source "$here/scripts/debian-source.sh"
 cache=${DEZIDURE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/dezidure}
 jobs=${JOBS:-$(nproc)}
 
@@ -44,28 +45,7 @@ download="$cache/qt6-base-$version-source"
 rm -rf "$work" "$prefix"
 mkdir -p "$work" "$download"
 
-# The source package is kept, so a rebuild needs no download.
-if ! ls "$download"/*.dsc >/dev/null 2>&1; then
-  # A private apt state with Debian's source index, so the system's apt
-  # configuration stays as it is.
-  apt="$download/apt"
-  mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial"
-  for suite in bookworm bookworm-updates; do
-    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian $suite main"
-  done >"$apt/sources.list"
-  apt_private=(
-    -o "Dir::Etc::SourceList=$apt/sources.list"
-    -o "Dir::Etc::SourceParts=$apt/none"
-    -o "Dir::State::Lists=$apt/lists"
-    -o "Dir::Cache=$apt/cache"
-    -o "Debug::NoLocking=1"
-    -o "APT::Sandbox::User=root"
-  )
-  echo "build-qt-windows: fetching the qt6-base $version source package" >&2
-  apt-get "${apt_private[@]}" -qq update
-  (cd "$download" && apt-get "${apt_private[@]}" -qq --download-only source "qt6-base=$version" >/dev/null)
-  rm -rf "$apt"
-fi
+fetch_debian_source qt6-base "$version" "$download" build-qt-windows
 echo "build-qt-windows: unpacking the source" >&2
 dpkg-source --no-check -x "$download"/*.dsc "$work/src" >/dev/null
 src="$work/src"
