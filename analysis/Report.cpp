@@ -9,7 +9,7 @@
 #include "analysis/NoiseFigures.h"
 #include "analysis/ReportOptions.h"
 #include "analysis/SpanStatistics.h"
-#include "analysis/Spectrum.h"
+#include "analysis/WelchDensity.h"
 
 namespace analysis {
 

@@ -1,4 +1,4 @@
-#include "analysis/Spectrum.h"
+#include "analysis/WelchDensity.h"
 
 #include <kiss_fftr.h>
 

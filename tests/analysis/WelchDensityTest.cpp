@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "acquisition/TraceMath.h"
-#include "analysis/Spectrum.h"
+#include "analysis/WelchDensity.h"
 
 namespace {
 
