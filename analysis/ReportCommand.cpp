@@ -6,16 +6,12 @@
 #include "analysis/LogSession.h"
 #include "analysis/LogTime.h"
 #include "analysis/ReportOptions.h"
+#include "analysis/SessionArrays.h"
 
 namespace analysis {
 namespace {
 
 constexpr const char* kProgram = "dezidure-review: ";
-
-/// One channel's traces as whole arrays, as the report takes them.
-struct ChannelArrays {
-  std::vector<double> dc, ac, temperatures;
-};
 
 bool TakeSpan(const std::string& option, const std::string& value, std::vector<TimeSpan>& spans,
               std::string& error) {
@@ -86,18 +82,12 @@ int RunReport(const ReportRequest& request, std::ostream& out, std::ostream& err
     return kReportFailed;
   }
   const uint64_t frames = session.Frames();
-  std::vector<double> times(frames);
-  for (uint64_t f = 0; f < frames; ++f) times[f] = session.Times().FrameTime(f);
-  std::vector<ChannelArrays> arrays(static_cast<size_t>(session.Channels()));
+  const std::vector<double> times = FrameTimes(session, 0, frames);
+  std::vector<ChannelArrays> arrays;
+  for (int channel = 1; channel <= session.Channels(); ++channel)
+    arrays.push_back(ReadChannel(session, channel, 0, frames));
   std::vector<ChannelRecording> channels;
-  for (int channel = 1; channel <= session.Channels(); ++channel) {
-    ChannelArrays& a = arrays[static_cast<size_t>(channel - 1)];
-    a.dc = session.Values(channel, Trace::Dc, 0, frames);
-    a.ac = session.Values(channel, Trace::Ac, 0, frames);
-    if (session.HasTemperatures()) a.temperatures = session.Values(channel, Trace::Temperature, 0, frames);
-    channels.push_back({channel, static_cast<size_t>(frames), times.data(), a.dc.data(), a.ac.data(),
-                        session.HasTemperatures() ? a.temperatures.data() : nullptr});
-  }
+  for (const ChannelArrays& a : arrays) channels.push_back(Recording(a, times));
   try {
     out << ReportJson(channels, request.options);
   } catch (const std::invalid_argument& refused) {

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "analysis/SessionArrays.h"
+
 namespace analysis {
 
 void FramesWithin(const TimeLine& times, double from, double to, uint64_t& first, uint64_t& end) {
@@ -20,9 +22,7 @@ std::vector<StatisticsRow> SelectionStatistics(const LogSession& session, double
   uint64_t first = 0;
   uint64_t end = 0;
   FramesWithin(session.Times(), from, to, first, end);
-  std::vector<double> times;
-  times.reserve(end - first);
-  for (uint64_t f = first; f < end; ++f) times.push_back(session.Times().FrameTime(f));
+  const std::vector<double> times = FrameTimes(session, first, end);
   std::vector<StatisticsRow> rows;
   for (int channel = 1; channel <= session.Channels() && channel <= static_cast<int>(channels.size()); ++channel) {
     if (!channels[static_cast<size_t>(channel - 1)]) continue;

@@ -64,9 +64,12 @@ class PlotPainter {
     m_span.width = disp::TruncToInt32(m_traces.width());
     m_span.step = m_view.span / m_span.width;
     m_bounds = analysis::ColumnBounds(m_session.Times(), m_span);
+    DrawMarkedSpans();
     DrawSelection();
     const auto panes = Panes();
     for (const Pane& pane : panes) DrawPane(pane);
+    DrawEvents(panes);
+    DrawUserMarks();
     DrawTimeAxis();
   }
 
@@ -135,6 +138,58 @@ class PlotPainter {
   }
 
   double XOf(double t) const { return m_traces.left() + (t - m_span.start) / m_span.step; }
+
+  /// Fills the part of [from, to] in view across the trace area.
+  void FillSpan(double from, double to, const QColor& color) {
+    const double left = XOf(std::max(from, m_view.start));
+    const double right = XOf(std::min(to, m_view.start + m_view.span));
+    // A span narrower than a pixel still shows, as one column.
+    if (right >= left) m_painter.fillRect(QRectF(left, m_traces.top(), std::max(1.0, right - left), m_traces.height()), color);
+  }
+
+  /// Quiet spans tinted blue-green, walks tinted red, both light enough for the traces to stay readable.
+  void DrawMarkedSpans() {
+    for (const analysis::TimeSpan& span : m_view.quietSpans) FillSpan(span.from, span.to, QColor(215, 240, 235));
+    for (const analysis::TimeSpan& span : m_view.walkSpans) FillSpan(span.from, span.to, QColor(250, 222, 215));
+  }
+
+  bool InView(double t) const { return t >= m_view.start && t <= m_view.start + m_view.span; }
+
+  /// A downward triangle per event at the top of the AC pane (or of the
+  /// traces when the AC pane is hidden), in its channel's colour.
+  void DrawEvents(const std::vector<Pane>& panes) {
+    if (m_view.events.empty()) return;
+    double top = m_traces.top();
+    for (const Pane& pane : panes)
+      if (pane.trace == Trace::Ac) top = pane.rect.top();
+    const double size = LineHeight() * 0.5;
+    m_painter.save();
+    m_painter.setRenderHint(QPainter::Antialiasing);
+    for (const analysis::DetectorEvent& event : m_view.events) {
+      if (!InView(event.time) || event.channel < 1 || event.channel > 8) continue;
+      if (!m_view.channels[static_cast<size_t>(event.channel - 1)]) continue;
+      const double x = XOf(event.time);
+      const QPointF triangle[] = {{x - size / 2, top}, {x + size / 2, top}, {x, top + size}};
+      m_painter.setPen(QPen(Qt::black, 0));
+      m_painter.setBrush(TraceColor(event.channel, Trace::Dc));
+      m_painter.drawPolygon(triangle, 3);
+    }
+    m_painter.restore();
+  }
+
+  /// A dashed line across the traces per user mark, its label beside its top.
+  void DrawUserMarks() {
+    m_painter.save();
+    for (const analysis::UserMark& mark : m_view.userMarks) {
+      if (!InView(mark.time)) continue;
+      const double x = XOf(mark.time);
+      m_painter.setPen(QPen(QColor(80, 80, 80), 0, Qt::DashLine));
+      m_painter.drawLine(QLineF(x, m_traces.top(), x, m_traces.bottom()));
+      m_painter.setPen(Qt::black);
+      m_painter.drawText(QPointF(x + 3, m_traces.top() + LineHeight()), QString::fromStdString(mark.label));
+    }
+    m_painter.restore();
+  }
 
   /// Frames in view, or few enough to draw as lines between frames.
   bool FewFrames() const { return m_bounds.back() - m_bounds.front() <= static_cast<uint64_t>(m_span.width); }

@@ -3,8 +3,11 @@
 #include <QRectF>
 #include <QString>
 #include <array>
+#include <vector>
 
+#include "analysis/Detector.h"
 #include "analysis/LogSession.h"
+#include "analysis/SampleSeries.h"
 
 class QFont;
 class QPainter;
@@ -26,6 +29,13 @@ struct PlotView {
   double selectionEnd = 0;
   /// The log's file name, shown on top.
   QString title;
+  /// Spans the user marked as quiet (nobody in the field) and as walks, drawn as tinted bands behind the traces.
+  std::vector<analysis::TimeSpan> quietSpans;
+  std::vector<analysis::TimeSpan> walkSpans;
+  /// The detector's events, each a marker in its channel's colour at the top of the AC pane.
+  std::vector<analysis::DetectorEvent> events;
+  /// Marks the user dropped, each a dashed line across the traces with its label.
+  std::vector<analysis::UserMark> userMarks;
 };
 
 /// Where the traces go inside an area of the given size: left of it the

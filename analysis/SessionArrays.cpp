@@ -1,0 +1,29 @@
+#include "analysis/SessionArrays.h"
+
+namespace analysis {
+
+std::vector<double> FrameTimes(const LogSession& session, uint64_t first, uint64_t end) {
+  std::vector<double> times;
+  if (first >= end) return times;
+  times.reserve(end - first);
+  for (uint64_t f = first; f < end; ++f) times.push_back(session.Times().FrameTime(f));
+  return times;
+}
+
+ChannelArrays ReadChannel(const LogSession& session, int channel, uint64_t first, uint64_t end,
+                          const TracesWanted& wanted) {
+  ChannelArrays arrays;
+  arrays.channel = channel;
+  if (wanted.dc) arrays.dc = session.Values(channel, Trace::Dc, first, end);
+  if (wanted.ac) arrays.ac = session.Values(channel, Trace::Ac, first, end);
+  if (wanted.temperatures && session.HasTemperatures())
+    arrays.temperatures = session.Values(channel, Trace::Temperature, first, end);
+  return arrays;
+}
+
+ChannelRecording Recording(const ChannelArrays& arrays, const std::vector<double>& times) {
+  auto data = [&](const std::vector<double>& values) { return values.empty() ? nullptr : values.data(); };
+  return {arrays.channel, times.size(), times.data(), data(arrays.dc), data(arrays.ac), data(arrays.temperatures)};
+}
+
+}  // namespace analysis
