@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 
+#include "analysis/ChannelNoise.h"
 #include "analysis/NoiseFigures.h"
 #include "analysis/ReportOptions.h"
 #include "analysis/SpanStatistics.h"
@@ -105,7 +106,8 @@ json ChannelJson(const ChannelRecording& c, std::optional<double> frameRate, con
   json j = {{"channel", c.channel},
             {"dc", StatisticsJson(ComputeStatistics(dc))},
             {"ac", StatisticsJson(ComputeStatistics(ac))}};
-  const SignalToNoise snr = ComputeSignalToNoise(ac, options.quiet, options.walks);
+  const ChannelNoise noise = ComputeChannelNoise(c, options.quiet, options.walks, options.settling);
+  const SignalToNoise& snr = noise.snr;
   j["snr"] = nullptr;
   if (snr.quiet.count > 0) {
     j["snr"] = {{"quiet", NoiseJson(snr.quiet)},
@@ -114,19 +116,18 @@ json ChannelJson(const ChannelRecording& c, std::optional<double> frameRate, con
                 {"rms_db", Number(snr.rmsDb)}};
   }
   j["settling"] = nullptr;
-  std::vector<Settling> settling;
   if (snr.quiet.count > 0) {
-    settling = ComputeSettling(ac, snr.quiet.mean, snr.quiet.rms, options.settling, options.walks);
     json segments = json::array();
-    for (const Settling& s : settling) {
+    for (const Settling& s : noise.settling) {
       segments.push_back({{"start_s", Number(s.start)}, {"seconds", Number(s.seconds)}});
     }
     j["settling"] = {{"k", Number(options.settling.k)},
                      {"min_excursion_s", Number(options.settling.minExcursionSeconds)},
                      {"segments", segments}};
   }
-  j["drift_counts_per_degree"] = c.temperatures ? Number(DriftPerDegree(c.dc, c.temperatures, c.size)) : json(nullptr);
-  j["spectrum"] = frameRate ? SpectrumJson(SpectrumPart(ac, settling, options), *frameRate, options) : json(nullptr);
+  j["drift_counts_per_degree"] = Number(noise.drift);
+  j["spectrum"] =
+      frameRate ? SpectrumJson(SpectrumPart(ac, noise.settling, options), *frameRate, options) : json(nullptr);
   if (options.detector && options.detector->inQuietRms && snr.quiet.count == 0) {
     throw std::invalid_argument("the quiet spans hold no frames to take the detector threshold from");
   }
@@ -136,21 +137,39 @@ json ChannelJson(const ChannelRecording& c, std::optional<double> frameRate, con
 
 }  // namespace
 
-std::string ReportJson(const std::vector<ChannelRecording>& channels, const ReportOptions& options) {
+struct ReportBuilder::Channels {
+  json list = json::array();
+};
+
+ReportBuilder::ReportBuilder(const ReportOptions& options, std::optional<double> frameRate)
+    : m_options(options), m_frameRate(frameRate), m_channels(std::make_unique<Channels>()) {
   if (options.detector && options.detector->inQuietRms && options.quiet.empty()) {
     throw std::invalid_argument("a detector threshold in quiet RMS needs at least one quiet span");
   }
+}
+
+ReportBuilder::~ReportBuilder() = default;
+
+void ReportBuilder::AddChannel(const ChannelRecording& channel) {
+  m_channels->list.push_back(ChannelJson(channel, m_frameRate, m_options));
+}
+
+std::string ReportBuilder::Json() const {
+  json report = {{"frame_rate_hz", Number(m_frameRate)},
+                 {"quiet", SpansJson(m_options.quiet)},
+                 {"walk", SpansJson(m_options.walks)},
+                 {"detector", m_options.detector ? json(FormatDetectorSettings(*m_options.detector)) : json(nullptr)}};
+  report["channels"] = m_channels->list;
+  return report.dump(2) + "\n";
+}
+
+std::string ReportJson(const std::vector<ChannelRecording>& channels, const ReportOptions& options) {
   // Every channel of a log shares the frames, so the first one's times give the rate.
   std::optional<double> frameRate;
   if (!channels.empty()) frameRate = MeasureFrameRate(channels.front().times, channels.front().size);
-  json report = {{"frame_rate_hz", Number(frameRate)},
-                 {"quiet", SpansJson(options.quiet)},
-                 {"walk", SpansJson(options.walks)},
-                 {"detector", options.detector ? json(FormatDetectorSettings(*options.detector)) : json(nullptr)}};
-  json list = json::array();
-  for (const ChannelRecording& c : channels) list.push_back(ChannelJson(c, frameRate, options));
-  report["channels"] = list;
-  return report.dump(2) + "\n";
+  ReportBuilder builder(options, frameRate);
+  for (const ChannelRecording& c : channels) builder.AddChannel(c);
+  return builder.Json();
 }
 
 }  // namespace analysis

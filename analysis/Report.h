@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,5 +46,27 @@ struct ReportOptions {
 /// computed are null. Throws std::invalid_argument when the detector's
 /// threshold is a multiple of the quiet RMS and the quiet spans hold no frames.
 std::string ReportJson(const std::vector<ChannelRecording>& channels, const ReportOptions& options);
+
+/// The same report built a channel at a time, so that a caller needs only
+/// one channel's arrays at once.
+class ReportBuilder {
+ public:
+  /// frameRate: measured from the frames' times (MeasureFrameRate); none
+  /// leaves the spectra out. Throws std::invalid_argument when the
+  /// detector's threshold is a multiple of the quiet RMS and there is no quiet span.
+  ReportBuilder(const ReportOptions& options, std::optional<double> frameRate);
+  ~ReportBuilder();
+
+  /// Measures a channel; throws std::invalid_argument as ReportJson does.
+  void AddChannel(const ChannelRecording& channel);
+  /// The report of the channels added so far, as ReportJson writes it.
+  std::string Json() const;
+
+ private:
+  struct Channels;
+  ReportOptions m_options;
+  std::optional<double> m_frameRate;
+  std::unique_ptr<Channels> m_channels;
+};
 
 }  // namespace analysis

@@ -81,15 +81,17 @@ int RunReport(const ReportRequest& request, std::ostream& out, std::ostream& err
     err << kProgram << request.file << ": not a log of Dez Idure (no frame read; " << skipped << " lines skipped)\n";
     return kReportFailed;
   }
+  // One channel's arrays at a time: a long log's whole set would take
+  // several times the memory of the session itself.
   const uint64_t frames = session.Frames();
   const std::vector<double> times = FrameTimes(session, 0, frames);
-  std::vector<ChannelArrays> arrays;
-  for (int channel = 1; channel <= session.Channels(); ++channel)
-    arrays.push_back(ReadChannel(session, channel, 0, frames));
-  std::vector<ChannelRecording> channels;
-  for (const ChannelArrays& a : arrays) channels.push_back(Recording(a, times));
   try {
-    out << ReportJson(channels, request.options);
+    ReportBuilder report(request.options, MeasureFrameRate(times.data(), times.size()));
+    for (int channel = 1; channel <= session.Channels(); ++channel) {
+      const ChannelArrays arrays = ReadChannel(session, channel, 0, frames);
+      report.AddChannel(Recording(arrays, times));
+    }
+    out << report.Json();
   } catch (const std::invalid_argument& refused) {
     err << kProgram << refused.what() << '\n';
     return kReportUsage;
