@@ -26,7 +26,9 @@
 #include <fstream>
 
 #include "analysis/SelectionStatistics.h"
+#include "analysis/SessionNoise.h"
 #include "analysis/SpanExport.h"
+#include "review/NoisePanel.h"
 #include "review/StatisticsPanel.h"
 #include "review/TraceView.h"
 
@@ -37,6 +39,9 @@ namespace {
 /// computation over a 10-minute log of 8 channels takes about as long, so a
 /// change is shown within about twice that, and a drag leaves time to paint.
 constexpr int kStatisticsIntervalMs = 50;
+/// Least time between two computations of the noise figures while a log
+/// grows: they cover the whole log, about 0.3 s an hour of 8 channels.
+constexpr int kNoiseIntervalMs = 2000;
 }  // namespace
 
 ReviewWindow::ReviewWindow()
@@ -46,7 +51,10 @@ ReviewWindow::ReviewWindow()
       m_progress(new QProgressBar(this)),
       m_copyStatistics(new QAction(tr("&Copy statistics as CSV"), this)),
       m_statistics(new StatisticsPanel(m_copyStatistics)),
-      m_statisticsDock(new QDockWidget(tr("Statistics"), this)) {
+      m_statisticsDock(new QDockWidget(tr("Statistics"), this)),
+      m_copyNoise(new QAction(tr("Copy &noise figures as CSV"), this)),
+      m_noise(new NoisePanel(m_copyNoise)),
+      m_noiseDock(new QDockWidget(tr("Noise"), this)) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(tr("Dez Idure Review"));
   setCentralWidget(m_view);
@@ -59,6 +67,11 @@ ReviewWindow::ReviewWindow()
   m_statisticsDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
   addDockWidget(Qt::BottomDockWidgetArea, m_statisticsDock);
   resizeDocks({m_statisticsDock}, {140}, Qt::Vertical);
+  m_noiseDock->setObjectName("noise");
+  m_noiseDock->setWidget(m_noise);
+  m_noiseDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+  tabifyDockWidget(m_statisticsDock, m_noiseDock);
+  m_statisticsDock->raise();
   BuildMenus();
   statusBar()->addWidget(m_summary, 1);
   statusBar()->addPermanentWidget(m_progress);
@@ -78,6 +91,13 @@ ReviewWindow::ReviewWindow()
   connect(m_statisticsDock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
     if (visible) ScheduleStatistics();
   });
+  m_noiseDelay.setSingleShot(true);
+  connect(&m_noiseDelay, &QTimer::timeout, this, &ReviewWindow::UpdateNoise);
+  connect(m_noiseDock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+    if (visible) ScheduleNoise(false);
+  });
+  m_noise->OnSettlingKChanged([this] { ScheduleNoise(false); });
+  m_noise->OnRemove([this](std::vector<std::pair<bool, size_t>> spans) { RemoveSpans(std::move(spans)); });
 }
 
 ReviewWindow::~ReviewWindow() = default;
@@ -115,7 +135,21 @@ void ReviewWindow::BuildMenus() {
       ->setShortcuts({QKeySequence(Qt::Key_Plus), QKeySequence(Qt::Key_Equal)});
   view->addAction(tr("Zoom &out"), m_view, [this] { m_view->ZoomBy(2); })->setShortcut(Qt::Key_Minus);
   view->addAction(m_statisticsDock->toggleViewAction());
+  view->addAction(m_noiseDock->toggleViewAction());
   view->addSeparator();
+
+  QMenu* measure = menuBar()->addMenu(tr("&Measure"));
+  measure->addAction(tr("Mark selection as &quiet"), this, [this] { MarkSelection(false); })
+      ->setShortcut(Qt::Key_Q);
+  measure->addAction(tr("Mark selection as &walk"), this, [this] { MarkSelection(true); })->setShortcut(Qt::Key_W);
+  measure->addAction(m_copyNoise);
+  connect(m_copyNoise, &QAction::triggered, this, [this] {
+    if (m_noiseDelay.isActive()) {
+      m_noiseDelay.stop();
+      UpdateNoise();
+    }
+    QApplication::clipboard()->setText(QString::fromStdString(m_noise->Csv()));
+  });
 
   QToolBar* bar = addToolBar(tr("Traces"));
   bar->setMovable(false);
@@ -149,6 +183,7 @@ void ReviewWindow::ApplyVisibility() {
   for (size_t k = 0; k < m_channels.size(); ++k) view.channels[k] = m_channels[k]->isChecked();
   m_view->update();
   ScheduleStatistics();
+  ScheduleNoise(false);
 }
 
 void ReviewWindow::ScheduleStatistics() {
@@ -178,6 +213,58 @@ void ReviewWindow::UpdateStatistics() {
     rows = analysis::SelectionStatistics(m_follower->Session(), from, to, view.channels);
   }
   m_statistics->SetRows(std::move(rows), from, to, selected);
+}
+
+void ReviewWindow::MarkSelection(bool walk) {
+  if (!m_follower) return;
+  if (!m_view->HasSelection()) {
+    statusBar()->showMessage(tr("Select a span first: drag with the right mouse button or with Shift held."), 5000);
+    return;
+  }
+  PlotView& view = m_view->MutableView();
+  (walk ? view.walkSpans : view.quietSpans).push_back({view.selectionStart, view.selectionEnd});
+  MarksChanged();
+}
+
+void ReviewWindow::RemoveSpans(std::vector<std::pair<bool, size_t>> spans) {
+  PlotView& view = m_view->MutableView();
+  // From the last index down, so the earlier indices stay valid.
+  std::sort(spans.begin(), spans.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+  for (const auto& [walk, index] : spans) {
+    std::vector<analysis::TimeSpan>& list = walk ? view.walkSpans : view.quietSpans;
+    if (index < list.size()) list.erase(list.begin() + static_cast<std::ptrdiff_t>(index));
+  }
+  MarksChanged();
+}
+
+void ReviewWindow::MarksChanged() {
+  m_view->update();
+  m_noise->SetSpans(m_view->View().quietSpans, m_view->View().walkSpans);
+  ScheduleNoise(false);
+}
+
+void ReviewWindow::ScheduleNoise(bool soon) {
+  if (!soon) {
+    m_noiseDelay.stop();
+    UpdateNoise();
+    return;
+  }
+  if (!m_noiseDelay.isActive()) m_noiseDelay.start(kNoiseIntervalMs);
+}
+
+void ReviewWindow::UpdateNoise() {
+  // As the statistics: nothing while hidden or loading; showing it or the end of loading recomputes.
+  const bool loading = !m_progress->isHidden();
+  if (!m_follower || loading || !m_noiseDock->isVisible()) return;
+  const PlotView& view = m_view->View();
+  analysis::NoiseMarks marks{view.quietSpans, view.walkSpans, {}};
+  marks.settling.k = m_noise->SettlingK();
+  std::vector<analysis::ChannelNoise> rows;
+  {
+    const auto lock = m_follower->Lock();
+    rows = analysis::SessionNoise(m_follower->Session(), view.channels, marks);
+  }
+  m_noise->SetRows(std::move(rows));
 }
 
 void ReviewWindow::CopyStatistics() {
@@ -220,6 +307,10 @@ void ReviewWindow::CloseLog() {
   m_follower.reset();
   m_view->SetLog(nullptr);
   m_statistics->SetRows({}, 0, 0, false);
+  m_view->MutableView().quietSpans.clear();
+  m_view->MutableView().walkSpans.clear();
+  m_noise->SetSpans({}, {});
+  m_noise->SetRows({});
   m_progress->hide();
   m_skipped->clear();
   m_summary->clear();
@@ -243,7 +334,10 @@ void ReviewWindow::Poll() {
   if (progress.caughtUp) {
     const bool wasLoading = !m_progress->isHidden();
     m_progress->hide();
-    if (wasLoading) ScheduleStatistics();
+    if (wasLoading) {
+      ScheduleStatistics();
+      ScheduleNoise(false);
+    }
   } else if (progress.bytesAtOpen > 0) {
     m_progress->setValue(static_cast<int>(std::min<uint64_t>(1000, progress.bytesRead * 1000 / progress.bytesAtOpen)));
   }
@@ -260,6 +354,7 @@ void ReviewWindow::Poll() {
                            .arg(m_follower->Session().Times().Duration()));
   }
   m_view->LogGrew();
+  ScheduleNoise(true);
 }
 
 void ReviewWindow::ExportImage(bool pdf) {

@@ -15,6 +15,7 @@ class QProgressBar;
 
 namespace review {
 
+class NoisePanel;
 class StatisticsPanel;
 class TraceView;
 
@@ -53,6 +54,18 @@ class ReviewWindow : public QMainWindow {
   /// Puts the Statistics panel's figures on the clipboard as CSV, brought up to date first.
   void CopyStatistics();
 
+  /// Marks the selection as a quiet span (nobody in the field) or a walk.
+  void MarkSelection(bool walk);
+  /// Removes marked spans: for each, walk (true) or quiet, and its index in that list.
+  void RemoveSpans(std::vector<std::pair<bool, size_t>> spans);
+  /// Shows changed marks in the view and recomputes what depends on them.
+  void MarksChanged();
+  /// Recomputes the Noise panel now (`soon` false) or within kNoiseIntervalMs,
+  /// gathering the polls of a growing log into one recomputation.
+  void ScheduleNoise(bool soon);
+  /// Recomputes the Noise panel over the whole log with the marked spans.
+  void UpdateNoise();
+
   TraceView* m_view;
   std::shared_ptr<LogFollower> m_follower;
   QTimer m_poll;
@@ -67,6 +80,10 @@ class ReviewWindow : public QMainWindow {
   QAction* m_copyStatistics;
   StatisticsPanel* m_statistics;
   QDockWidget* m_statisticsDock;
+  QAction* m_copyNoise;
+  NoisePanel* m_noise;
+  QDockWidget* m_noiseDock;
+  QTimer m_noiseDelay;
   QAction* m_follow = nullptr;
   QAction* m_dc = nullptr;
   QAction* m_ac = nullptr;
