@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "analysis/SelectionStatistics.h"
+#include "analysis/SessionNoise.h"
 
 namespace {
 
@@ -37,6 +41,35 @@ TEST(SelectionStatistics, CountsEveryFrameOfTheClosedSpanAndOnlyShownChannels) {
   }
   const auto second = analysis::SelectionStatistics(session, 0, 1, {false, true});
   EXPECT_TRUE(second.size() == 2 && second[0].channel == 2);
+}
+
+TEST(SessionNoise, MeasuresShownChannelsOverTheMarkedSpans) {
+  // 40 s at 333 frames/s: channel 1 alternates +-2 counts about 30000, with
+  // a 1 Hz swing of 400 counts peak-to-peak from 32 s to 34 s; channel 2 is
+  // hidden. The AC filter's start from rest has died away by 20 s.
+  analysis::LogSession session;
+  analysis::LogFrame frame;
+  frame.channels = 2;
+  for (int f = 0; f < 40 * 333; ++f) {
+    const double t = f / 333.0;
+    const double swing = t >= 32 && t < 34 ? 200 * std::sin(2 * M_PI * (t - 32)) : 0;
+    frame.samples[0] = static_cast<uint16_t>(30000 + (f % 2 == 0 ? 2 : -2) + std::lround(swing));
+    session.Append(frame, 36000 + f / 333, 0);
+  }
+  analysis::NoiseMarks marks{{{20, 30}}, {{32, 34}}, {}};
+  const auto rows = analysis::SessionNoise(session, {true, false}, marks);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].channel, 1);
+  EXPECT_LT(rows[0].snr.quiet.peakToPeak, 10);
+  EXPECT_GT(rows[0].snr.walk.peakToPeak, 300);
+  ASSERT_TRUE(rows[0].snr.peakToPeakDb.has_value());
+  EXPECT_GT(*rows[0].snr.peakToPeakDb, 30);
+  ASSERT_EQ(rows[0].settling.size(), 1u);
+  EXPECT_TRUE(rows[0].settling[0].seconds.has_value());
+  const std::string csv = analysis::NoiseCsv(rows);
+  const std::string line = csv.substr(csv.find('\n') + 1);
+  EXPECT_EQ(std::count(line.begin(), line.end(), ','), 9) << csv;
+  EXPECT_EQ(line.substr(0, 2), "1,");
 }
 
 }  // namespace
