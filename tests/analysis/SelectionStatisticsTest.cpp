@@ -52,7 +52,7 @@ TEST(SessionNoise, MeasuresShownChannelsOverTheMarkedSpans) {
   frame.channels = 2;
   for (int f = 0; f < 40 * 333; ++f) {
     const double t = f / 333.0;
-    const double swing = t >= 32 && t < 34 ? 200 * std::sin(2 * M_PI * (t - 32)) : 0;
+    const double swing = t >= 32 && t < 34 ? 200 * std::sin(2 * 3.14159265358979323846 * (t - 32)) : 0;
     frame.samples[0] = static_cast<uint16_t>(30000 + (f % 2 == 0 ? 2 : -2) + std::lround(swing));
     session.Append(frame, 36000 + f / 333, 0);
   }
