@@ -1,5 +1,6 @@
 #include "analysis/ReportOptions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <set>
@@ -132,6 +133,21 @@ std::optional<DetectorSettings> ParseDetectorSettings(const std::string& text, s
     }
   }
   return settings;
+}
+
+std::string FormatSpan(const TimeSpan& span) {
+  auto seconds = [](double t) {
+    char text[64];
+    // Beyond a million years no log reaches; the clamp keeps the digits within the buffer.
+    const double shown = std::isfinite(t) && t > 0 ? std::min(t, 1e13) : 0;
+    const auto result = std::to_chars(text, text + sizeof text, shown, std::chars_format::fixed, 6);
+    std::string s(text, result.ptr);
+    // Trailing zeros say nothing; "12.500000" reads as "12.5", "3.000000" as "3".
+    s.erase(s.find_last_not_of('0') + 1);
+    if (s.back() == '.') s.pop_back();
+    return s;
+  };
+  return seconds(span.from) + "-" + seconds(std::max(span.from, span.to));
 }
 
 std::string FormatDetectorSettings(const DetectorSettings& s) {

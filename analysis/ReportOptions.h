@@ -14,6 +14,10 @@ namespace analysis {
 /// FROM <= TO. Returns nothing, with the reason in error, for anything else.
 std::optional<TimeSpan> ParseSpan(const std::string& text, std::string& error);
 
+/// A span as ParseSpan reads it, each end in seconds to the microsecond
+/// (ends below 0 taken as 0, as a span option cannot start before the log).
+std::string FormatSpan(const TimeSpan& span);
+
 /// Parses detector settings "key=value,key=value,...", keys in any order,
 /// each at most once, the rest keeping DetectorSettings' defaults:
 ///   threshold=40      T in counts (> 0), or threshold=3xrms: 3 x the quiet RMS

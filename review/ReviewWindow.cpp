@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "analysis/ReportOptions.h"
 #include "analysis/SelectionStatistics.h"
 #include "analysis/SessionNoise.h"
 #include "analysis/SpanExport.h"
@@ -42,6 +43,18 @@ constexpr int kStatisticsIntervalMs = 50;
 /// Least time between two computations of the noise figures while a log
 /// grows: they cover the whole log, about 0.3 s an hour of 8 channels.
 constexpr int kNoiseIntervalMs = 2000;
+
+/// A path as one word of a command line for this system's shell.
+std::string ShellWord(const std::string& path) {
+#ifdef _WIN32
+  // Windows file names cannot hold a double quote.
+  return '"' + path + '"';
+#else
+  std::string word = "'";
+  for (const char c : path) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return word + "'";
+#endif
+}
 }  // namespace
 
 ReviewWindow::ReviewWindow()
@@ -143,6 +156,7 @@ void ReviewWindow::BuildMenus() {
       ->setShortcut(Qt::Key_Q);
   measure->addAction(tr("Mark selection as &walk"), this, [this] { MarkSelection(true); })->setShortcut(Qt::Key_W);
   measure->addAction(m_copyNoise);
+  measure->addAction(tr("Copy &report command"), this, &ReviewWindow::CopyReportCommand);
   connect(m_copyNoise, &QAction::triggered, this, [this] {
     if (m_noiseDelay.isActive()) {
       m_noiseDelay.stop();
@@ -222,7 +236,8 @@ void ReviewWindow::MarkSelection(bool walk) {
     return;
   }
   PlotView& view = m_view->MutableView();
-  (walk ? view.walkSpans : view.quietSpans).push_back({view.selectionStart, view.selectionEnd});
+  // A selection may reach left of the log's start, where no frame is.
+  (walk ? view.walkSpans : view.quietSpans).push_back({std::max(0.0, view.selectionStart), view.selectionEnd});
   MarksChanged();
 }
 
@@ -265,6 +280,15 @@ void ReviewWindow::UpdateNoise() {
     rows = analysis::SessionNoise(m_follower->Session(), view.channels, marks);
   }
   m_noise->SetRows(std::move(rows));
+}
+
+void ReviewWindow::CopyReportCommand() {
+  if (!m_follower) return;
+  std::string command = "dezidure-review --report " + ShellWord(m_follower->Path());
+  for (const analysis::TimeSpan& span : m_view->View().quietSpans) command += " --quiet " + analysis::FormatSpan(span);
+  for (const analysis::TimeSpan& span : m_view->View().walkSpans) command += " --walk " + analysis::FormatSpan(span);
+  QApplication::clipboard()->setText(QString::fromStdString(command));
+  statusBar()->showMessage(tr("Copied: %1").arg(QString::fromStdString(command)), 5000);
 }
 
 void ReviewWindow::CopyStatistics() {

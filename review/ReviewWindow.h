@@ -65,6 +65,8 @@ class ReviewWindow : public QMainWindow {
   void ScheduleNoise(bool soon);
   /// Recomputes the Noise panel over the whole log with the marked spans.
   void UpdateNoise();
+  /// Puts on the clipboard the command that reports this log with the marked spans.
+  void CopyReportCommand();
 
   TraceView* m_view;
   std::shared_ptr<LogFollower> m_follower;

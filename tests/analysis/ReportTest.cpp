@@ -38,6 +38,10 @@ TEST(ReportOptions, ParsesSpansInSecondsOrClockForm) {
     if (span) {
       EXPECT_DOUBLE_EQ(span->from, c.span->from);
       EXPECT_DOUBLE_EQ(span->to, c.span->to);
+      // What the review window writes into a report command reads back the same.
+      const auto again = analysis::ParseSpan(analysis::FormatSpan(*span), error);
+      ASSERT_TRUE(again) << analysis::FormatSpan(*span);
+      EXPECT_DOUBLE_EQ(again->to, span->to);
     } else {
       EXPECT_FALSE(error.empty());
     }
