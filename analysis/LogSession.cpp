@@ -43,7 +43,9 @@ void LogSession::Append(const LogFrame& frame, int32_t secondOfDay, uint64_t off
     const auto ac = FloatsAround(acq::AcFilterStep(channel.filter, sample));
     channel.ac.Append(ac.low, ac.high);
     const auto degrees = static_cast<int8_t>(acq::TemperatureDegrees(frame.temperatures[k]));
-    if (m_hasTemperatures) channel.temperature.Append(degrees, degrees);
+    if (!m_hasTemperatures) continue;
+    channel.temperature.Append(degrees, degrees);
+    channel.temperatures.Append(degrees);
   }
   m_times.Append(secondOfDay);
 }
@@ -73,7 +75,7 @@ std::vector<double> LogSession::Values(int channel, Trace trace, uint64_t first,
       break;
     }
     case Trace::Temperature:
-      for (uint64_t f = first; f < end; ++f) values.push_back(c.temperature.Query(f, f + 1).low);
+      c.temperatures.CopyTo(first, end, values);
       break;
   }
   return values;
@@ -102,7 +104,7 @@ void LogSession::OffsetBefore(uint64_t frame, uint64_t& known, uint64_t& offset)
 uint64_t LogSession::Bytes() const {
   uint64_t bytes = m_offsets.size() * sizeof(uint64_t);
   for (const Channel& c : m_channels) {
-    bytes += c.samples.size() * sizeof(uint16_t) + c.dc.Bytes() + c.ac.Bytes() + c.temperature.Bytes() +
+    bytes += c.samples.size() * sizeof(uint16_t) + c.dc.Bytes() + c.ac.Bytes() + c.temperature.Bytes() + c.temperatures.Bytes() +
              c.checkpoints.size() * sizeof(acq::AcFilterState);
   }
   return bytes;

@@ -8,6 +8,7 @@
 #include "acquisition/TraceMath.h"
 #include "analysis/LogLine.h"
 #include "analysis/MinMaxPyramid.h"
+#include "analysis/TemperatureTrack.h"
 #include "analysis/TimeLine.h"
 
 namespace analysis {
@@ -20,8 +21,9 @@ enum class Trace { Dc, Ac, Temperature };
 /// and the AC filter's state every kCheckpointFrames frames, so any span of
 /// the AC trace is recomputed exactly; the frames' placement in time; and
 /// the byte offset of every kOffsetFrames-th frame's line, to copy spans of
-/// the log. Memory per frame and channel: 2 bytes of samples and about
-/// 1.9 bytes of pyramids.
+/// the log; the temperatures exactly, as runs (TemperatureTrack). Memory
+/// per frame and channel: 2 bytes of samples and about 1.9 bytes of
+/// pyramids, and at most about a byte of temperatures.
 class LogSession {
  public:
   static constexpr uint64_t kCheckpointFrames = 1024;
@@ -45,9 +47,7 @@ class LogSession {
 
   /// Values of one trace of `channel` for frames [first, end) (none when
   /// first >= end; end <= Frames()): exact samples
-  /// for DC, the filter's outputs for AC, degrees Celsius for temperatures
-  /// (each the range of its block of MinMaxPyramid::kFanOut frames, as
-  /// temperatures are kept only in the pyramid: the lower bound).
+  /// for DC, the filter's outputs for AC, degrees Celsius for temperatures.
   std::vector<double> Values(int channel, Trace trace, uint64_t first, uint64_t end) const;
 
   /// The range of one trace of `channel` over frames [first, end)
@@ -68,6 +68,7 @@ class LogSession {
     MinMaxPyramid<uint16_t> dc;
     MinMaxPyramid<float> ac;
     MinMaxPyramid<int8_t> temperature;
+    TemperatureTrack temperatures;
     acq::AcFilterState filter;
     std::vector<acq::AcFilterState> checkpoints;
   };
