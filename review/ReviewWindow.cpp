@@ -27,6 +27,7 @@
 
 #include "analysis/SelectionStatistics.h"
 #include "analysis/SpanExport.h"
+#include "review/SpectrumPanel.h"
 #include "review/StatisticsPanel.h"
 #include "review/TraceView.h"
 
@@ -59,6 +60,7 @@ ReviewWindow::ReviewWindow()
   m_statisticsDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
   addDockWidget(Qt::BottomDockWidgetArea, m_statisticsDock);
   resizeDocks({m_statisticsDock}, {140}, Qt::Vertical);
+  BuildSpectrumDock();
   BuildMenus();
   statusBar()->addWidget(m_summary, 1);
   statusBar()->addPermanentWidget(m_progress);
@@ -74,7 +76,10 @@ ReviewWindow::ReviewWindow()
   m_view->OnFollowingChanged([this](bool follow) { m_follow->setChecked(follow); });
   m_statisticsDelay.setSingleShot(true);
   connect(&m_statisticsDelay, &QTimer::timeout, this, &ReviewWindow::UpdateStatistics);
-  m_view->OnSpanChanged([this] { ScheduleStatistics(); });
+  m_view->OnSpanChanged([this] {
+    ScheduleStatistics();
+    ScheduleSpectrum();
+  });
   connect(m_statisticsDock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
     if (visible) ScheduleStatistics();
   });
@@ -115,6 +120,7 @@ void ReviewWindow::BuildMenus() {
       ->setShortcuts({QKeySequence(Qt::Key_Plus), QKeySequence(Qt::Key_Equal)});
   view->addAction(tr("Zoom &out"), m_view, [this] { m_view->ZoomBy(2); })->setShortcut(Qt::Key_Minus);
   view->addAction(m_statisticsDock->toggleViewAction());
+  view->addAction(m_spectrumDock->toggleViewAction());
   view->addSeparator();
 
   QToolBar* bar = addToolBar(tr("Traces"));
@@ -149,6 +155,7 @@ void ReviewWindow::ApplyVisibility() {
   for (size_t k = 0; k < m_channels.size(); ++k) view.channels[k] = m_channels[k]->isChecked();
   m_view->update();
   ScheduleStatistics();
+  ScheduleSpectrum();
 }
 
 void ReviewWindow::ScheduleStatistics() {
@@ -220,6 +227,7 @@ void ReviewWindow::CloseLog() {
   m_follower.reset();
   m_view->SetLog(nullptr);
   m_statistics->SetRows({}, 0, 0, false);
+  m_spectrum->Clear();
   m_progress->hide();
   m_skipped->clear();
   m_summary->clear();
@@ -243,7 +251,10 @@ void ReviewWindow::Poll() {
   if (progress.caughtUp) {
     const bool wasLoading = !m_progress->isHidden();
     m_progress->hide();
-    if (wasLoading) ScheduleStatistics();
+    if (wasLoading) {
+      ScheduleStatistics();
+      ScheduleSpectrum();
+    }
   } else if (progress.bytesAtOpen > 0) {
     m_progress->setValue(static_cast<int>(std::min<uint64_t>(1000, progress.bytesRead * 1000 / progress.bytesAtOpen)));
   }
