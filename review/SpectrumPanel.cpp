@@ -64,11 +64,14 @@ constexpr double kBandMaxHz = 170;
 /// A figure as the panel shows it.
 QString Figure(double value, int digits = 4) { return QString::number(value, 'g', digits); }
 
+/// True when a mains line lies above the Nyquist frequency and so appears folded back.
+bool Folded(const analysis::MainsPeak& peak, double sampleRate) { return peak.mainsHz * peak.harmonic > sampleRate / 2; }
+
 /// A mains line's name: "50 Hz", "3x60 Hz", "4x50 Hz folded".
 QString MainsName(const analysis::MainsPeak& peak, double sampleRate) {
   QString name = peak.harmonic == 1 ? QStringLiteral("%1 Hz").arg(peak.mainsHz)
                                     : QStringLiteral("%1x%2 Hz").arg(peak.harmonic).arg(peak.mainsHz);
-  if (peak.mainsHz * peak.harmonic > sampleRate / 2) name += QObject::tr(" folded");
+  if (Folded(peak, sampleRate)) name += QObject::tr(" folded");
   return name;
 }
 
@@ -111,6 +114,7 @@ SpectrumPanel::SpectrumPanel(QWidget* parent)
   m_caption->setWordWrap(true);
   m_table->setColumnCount(4);
   m_table->setHorizontalHeaderLabels({tr("Channel"), tr("Band RMS"), tr("Above band RMS"), tr("Mains lines")});
+  m_table->horizontalHeaderItem(3)->setToolTip(tr("Mains lines that stand out, each with its amplitude in counts"));
   m_table->verticalHeader()->hide();
   m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
   m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -118,7 +122,6 @@ SpectrumPanel::SpectrumPanel(QWidget* parent)
   m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_table->setSelectionMode(QAbstractItemView::NoSelection);
   m_table->setFocusPolicy(Qt::NoFocus);
-  m_table->setMaximumHeight(m_table->horizontalHeader()->sizeHint().height() + 8 * (fontMetrics().height() + 4) + 4);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
@@ -148,7 +151,7 @@ void SpectrumPanel::SettingsChanged() {
 void SpectrumPanel::Clear() {
   m_spectra = {};
   m_caption->setText(tr("No log open"));
-  m_table->setRowCount(0);
+  ShowTable();
   SpectrumPicture picture;
   picture.hint = tr("Open a log and select a span (right drag) to see its spectrum");
   m_plot->SetPicture(std::move(picture));
@@ -175,14 +178,21 @@ void SpectrumPanel::SetSpectra(analysis::SpanSpectra spectra, double from, doubl
 }
 
 void SpectrumPanel::ShowTable() {
-  m_table->setRowCount(static_cast<int>(m_spectra.channels.size()));
+  const int rows = static_cast<int>(m_spectra.channels.size());
+  m_table->setRowCount(rows);
+  // As tall as its rows, so the plot keeps the rest of the dock.
+  m_table->setFixedHeight(m_table->horizontalHeader()->sizeHint().height() +
+                          m_table->verticalHeader()->defaultSectionSize() * std::max(rows, 1) +
+                          2 * m_table->frameWidth());
   for (size_t r = 0; r < m_spectra.channels.size(); ++r) {
     const analysis::ChannelSpectrum& c = m_spectra.channels[r];
     const bool measured = c.spectrum.averages > 0;
     QStringList mains;
     for (const analysis::MainsPeak& peak : c.mains) {
-      mains << tr("%1 at %2 Hz: %3").arg(MainsName(peak, m_spectra.frameRate), Figure(peak.apparentHz),
-                                         Figure(peak.amplitude, 3));
+      const QString name = MainsName(peak, m_spectra.frameRate);
+      const QString amplitude = Figure(peak.amplitude, 3);
+      mains << (Folded(peak, m_spectra.frameRate) ? tr("%1 to %2 Hz: %3").arg(name, Figure(peak.apparentHz), amplitude)
+                                                  : tr("%1: %2").arg(name, amplitude));
     }
     const QStringList cells{QString::number(c.channel), measured ? Figure(c.bandRms) : QStringLiteral("-"),
                             measured ? Figure(c.aboveRms) : QStringLiteral("-"),
@@ -191,6 +201,7 @@ void SpectrumPanel::ShowTable() {
       auto* item = new QTableWidgetItem(cells[col]);
       item->setTextAlignment(col == 0 || col == 3 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter);
       if (col == 0) item->setForeground(TraceColor(c.channel, analysis::Trace::Ac));
+      if (col == 3) item->setToolTip(cells[col]);
       m_table->setItem(static_cast<int>(r), col, item);
     }
   }

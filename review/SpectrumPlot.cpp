@@ -117,7 +117,7 @@ class SpectrumPainter {
     const double right = m_picture.sampleRate > 0 ? m_metrics.horizontalAdvance(QStringLiteral("-60 dB")) + line * 0.6
                                                   : line;
     m_plot = QRectF(m_area.left() + left, m_area.top() + line * 1.4, m_area.width() - left - right,
-                    m_area.height() - line * 3.2);
+                    m_area.height() - line * 3.8);
     if (m_plot.width() < 20 || m_plot.height() < 20) return false;
     m_x = {fLo, fHi, m_plot.left(), m_plot.right()};
     double dLo = 0;

@@ -57,7 +57,7 @@ TEST_F(SpectrumPanelTest, ShowsTheTonesOfASettledSpan) {
   for (int row = 0; row < 2; ++row) {
     SCOPED_TRACE(row + 1);
     EXPECT_NEAR(Cell(row, 1).toDouble(), 20 / std::sqrt(2.0), 0.02 * 20 / std::sqrt(2.0));
-    EXPECT_TRUE(Cell(row, 3).startsWith("4x50 Hz folded at 133.3")) << Cell(row, 3).toStdString();
+    EXPECT_TRUE(Cell(row, 3).startsWith("4x50 Hz folded to 133.3 Hz: ")) << Cell(row, 3).toStdString();
     const QRgb colour = review::TraceColor(row + 1, analysis::Trace::Ac).rgb();
     int pixels = 0;
     for (int y = 0; y < image.height(); ++y) {
@@ -66,6 +66,16 @@ TEST_F(SpectrumPanelTest, ShowsTheTonesOfASettledSpan) {
     EXPECT_GT(pixels, 100);
   }
   EXPECT_TRUE(Caption().contains("333.3 frames/s measured")) << Caption().toStdString();
+  // The copied densities: a frequency column, then one per channel, peaking at the in-band tone.
+  const QStringList lines = QString::fromStdString(m_panel.Csv()).split('\n', Qt::SkipEmptyParts);
+  ASSERT_GT(lines.size(), 1);
+  EXPECT_EQ(lines.front(), "frequency_hz,channel_1,channel_2");
+  QStringList peak = lines[1].split(',');
+  for (const QString& line : lines.mid(1)) {
+    const QStringList fields = line.split(',');
+    if (fields[2].toDouble() > peak[2].toDouble()) peak = fields;
+  }
+  EXPECT_NEAR(peak[0].toDouble(), 7.3, 0.2);
 }
 
 // A selection shorter than a segment at the picked resolution, and crossing
