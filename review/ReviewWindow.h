@@ -22,10 +22,9 @@ class TraceView;
 /// The window of one log: the plot, a toolbar with Follow, the trace kinds
 /// and the channels, the export commands, a Statistics panel for the
 /// selected span (or the whole view), a Spectrum panel for the same span
-/// and a status bar with the lines
-/// skipped and the loading progress. Logs come from the Open dialog, from
-/// drag and drop and from the command line; a window that already shows a
-/// log opens another in a new window.
+/// and a status bar with the lines skipped and the loading progress. Logs
+/// come from the Open dialog, from drag and drop and from the command line;
+/// a window that already shows a log opens another in a new window.
 class ReviewWindow : public QMainWindow {
  public:
   ReviewWindow();

@@ -184,6 +184,8 @@ void SpectrumPanel::ShowTable() {
   m_table->setFixedHeight(m_table->horizontalHeader()->sizeHint().height() +
                           m_table->verticalHeader()->defaultSectionSize() * std::max(rows, 1) +
                           2 * m_table->frameWidth());
+  // A band picked upside down holds no bin: its RMS is no figure, not zero.
+  const bool band = Settings().bandTo > Settings().bandFrom;
   for (size_t r = 0; r < m_spectra.channels.size(); ++r) {
     const analysis::ChannelSpectrum& c = m_spectra.channels[r];
     const bool measured = c.spectrum.averages > 0;
@@ -194,7 +196,7 @@ void SpectrumPanel::ShowTable() {
       mains << (Folded(peak, m_spectra.frameRate) ? tr("%1 to %2 Hz: %3").arg(name, Figure(peak.apparentHz), amplitude)
                                                   : tr("%1: %2").arg(name, amplitude));
     }
-    const QStringList cells{QString::number(c.channel), measured ? Figure(c.bandRms) : QStringLiteral("-"),
+    const QStringList cells{QString::number(c.channel), measured && band ? Figure(c.bandRms) : QStringLiteral("-"),
                             measured ? Figure(c.aboveRms) : QStringLiteral("-"),
                             mains.isEmpty() ? QStringLiteral("-") : mains.join(QStringLiteral(", "))};
     for (int col = 0; col < cells.size(); ++col) {
