@@ -28,9 +28,9 @@ struct ChannelSpectrum {
 
 /// The spectra of the shown channels over a span of a loaded log.
 struct SpanSpectra {
-  uint64_t frames = 0;       ///< frames in the span
-  double frameRate = 0;      ///< frames per second measured from the log's frame times; 0 when unknown
-  bool rateFromWholeLog = false;  ///< the span crossed too few whole seconds, so the whole log gave the rate
+  uint64_t frames = 0;                    ///< frames in the span
+  double frameRate = 0;                   ///< frames per second measured from the log's frame times; 0 when unknown
+  bool rateFromWholeLog = false;          ///< the span crossed too few whole seconds, so the whole log gave the rate
   std::vector<ChannelSpectrum> channels;  ///< one per shown channel, channel 1 first; empty without a rate
 };
 

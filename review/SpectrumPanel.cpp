@@ -65,7 +65,9 @@ constexpr double kBandMaxHz = 170;
 QString Figure(double value, int digits = 4) { return QString::number(value, 'g', digits); }
 
 /// True when a mains line lies above the Nyquist frequency and so appears folded back.
-bool Folded(const analysis::MainsPeak& peak, double sampleRate) { return peak.mainsHz * peak.harmonic > sampleRate / 2; }
+bool Folded(const analysis::MainsPeak& peak, double sampleRate) {
+  return peak.mainsHz * peak.harmonic > sampleRate / 2;
+}
 
 /// A mains line's name: "50 Hz", "3x60 Hz", "4x50 Hz folded".
 QString MainsName(const analysis::MainsPeak& peak, double sampleRate) {
@@ -99,8 +101,9 @@ SpectrumPanel::SpectrumPanel(QWidget* parent)
       m_table(new QTableWidget(this)) {
   for (double r : kResolutions) m_resolution->addItem(tr("%1 Hz").arg(r), r);
   m_resolution->setCurrentIndex(kDefaultResolution);
-  m_resolution->setToolTip(tr("Wanted resolution: the segments are long enough for it, "
-                              "or the whole span when it is shorter"));
+  m_resolution->setToolTip(
+      tr("Wanted resolution: the segments are long enough for it, "
+         "or the whole span when it is shorter"));
   auto* controls = new QHBoxLayout;
   controls->addWidget(new QLabel(tr("Resolution"), this));
   controls->addWidget(m_resolution);
@@ -159,16 +162,16 @@ void SpectrumPanel::Clear() {
 
 void SpectrumPanel::SetSpectra(analysis::SpanSpectra spectra, double from, double to, bool selected) {
   m_spectra = std::move(spectra);
-  const QString span = (selected ? tr("Selection %1 s to %2 s") : tr("Whole view %1 s to %2 s"))
-                           .arg(Figure(from, 6), Figure(to, 6));
+  const QString span =
+      (selected ? tr("Selection %1 s to %2 s") : tr("Whole view %1 s to %2 s")).arg(Figure(from, 6), Figure(to, 6));
   if (m_spectra.frameRate <= 0) {
     m_caption->setText(tr("%1: too few frames to measure the frame rate").arg(span));
   } else if (m_spectra.channels.empty()) {
     m_caption->setText(tr("%1: no channel shown").arg(span));
   } else {
     const analysis::Spectrum& first = m_spectra.channels.front().spectrum;
-    const QString rate = m_spectra.rateFromWholeLog ? tr("%1 frames/s measured over the whole log")
-                                                    : tr("%1 frames/s measured");
+    const QString rate =
+        m_spectra.rateFromWholeLog ? tr("%1 frames/s measured over the whole log") : tr("%1 frames/s measured");
     const QString averages = first.averages == 1 ? tr("1 average") : tr("%1 averages").arg(first.averages);
     m_caption->setText(tr("%1: %2, %3 Hz resolution, %4")
                            .arg(span, averages, Figure(first.resolution, 3), rate.arg(m_spectra.frameRate, 0, 'f', 1)));
@@ -201,7 +204,8 @@ void SpectrumPanel::ShowTable() {
                             mains.isEmpty() ? QStringLiteral("-") : mains.join(QStringLiteral(", "))};
     for (int col = 0; col < cells.size(); ++col) {
       auto* item = new QTableWidgetItem(cells[col]);
-      item->setTextAlignment(col == 0 || col == 3 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter);
+      item->setTextAlignment(col == 0 || col == 3 ? Qt::AlignLeft | Qt::AlignVCenter
+                                                  : Qt::AlignRight | Qt::AlignVCenter);
       if (col == 0) item->setForeground(TraceColor(c.channel, analysis::Trace::Ac));
       if (col == 3) item->setToolTip(cells[col]);
       m_table->setItem(static_cast<int>(r), col, item);

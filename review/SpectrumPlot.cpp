@@ -114,8 +114,8 @@ class SpectrumPainter {
     if (!(fLo > 0) || !(fHi > fLo)) return false;
     const double line = m_metrics.height();
     const double left = m_metrics.horizontalAdvance(QStringLiteral("0.0001")) + line * 0.6;
-    const double right = m_picture.sampleRate > 0 ? m_metrics.horizontalAdvance(QStringLiteral("-60 dB")) + line * 0.6
-                                                  : line;
+    const double right =
+        m_picture.sampleRate > 0 ? m_metrics.horizontalAdvance(QStringLiteral("-60 dB")) + line * 0.6 : line;
     m_plot = QRectF(m_area.left() + left, m_area.top() + line * 1.4, m_area.width() - left - right,
                     m_area.height() - line * 3.8);
     if (m_plot.width() < 20 || m_plot.height() < 20) return false;
@@ -159,9 +159,7 @@ class SpectrumPainter {
     DrawLogGrid(m_y, false);
   }
 
-  double DbY(double db) const {
-    return m_plot.top() + (kDbTop - db) / (kDbTop - kDbBottom) * m_plot.height();
-  }
+  double DbY(double db) const { return m_plot.top() + (kDbTop - db) / (kDbTop - kDbBottom) * m_plot.height(); }
 
   void DrawFilter() {
     if (!(m_picture.sampleRate > 0)) return;
@@ -251,8 +249,8 @@ class SpectrumPainter {
                          text);
     }
     const QString xTitle = QObject::tr("Frequency (Hz)");
-    m_painter.drawText(QPointF(m_plot.center().x() - m_metrics.horizontalAdvance(xTitle) / 2, m_plot.bottom() + line * 2),
-                       xTitle);
+    m_painter.drawText(
+        QPointF(m_plot.center().x() - m_metrics.horizontalAdvance(xTitle) / 2, m_plot.bottom() + line * 2), xTitle);
     m_painter.drawText(QPointF(m_area.left() + 2, m_area.top() + line), QObject::tr("AC density, counts/\u221AHz"));
     if (!(m_picture.sampleRate > 0)) return;
     m_painter.setPen(kFilter);

@@ -25,7 +25,6 @@ std::vector<SimulatedChannel> SimulatedRecording(const sim::BoardConfig& board, 
 /// Writes the simulated board's frames of the first `seconds` seconds as a
 /// log in a 24-hour locale, from 12:00:00, each line stamped with the whole
 /// second its frame falls in, as the window stamps the frames it receives.
-void WriteSimulatedLog(std::ostream& out, const sim::BoardConfig& board, const sim::KnownTruth& truth,
-                       int32_t seconds);
+void WriteSimulatedLog(std::ostream& out, const sim::BoardConfig& board, const sim::KnownTruth& truth, int32_t seconds);
 
 }  // namespace support
