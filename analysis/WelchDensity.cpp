@@ -161,6 +161,12 @@ std::vector<MainsPeak> FindMainsPeaks(const Spectrum& spectrum, int maxHarmonic,
            k < std::min(bins, centre + kFloorHalfWidthBins + 1); ++k) {
         if (std::abs(k - centre) > kToneHalfWidthBins + 1) around.push_back(spectrum.psd[static_cast<size_t>(k)]);
       }
+      // A spectrum of a few bins has no surroundings to stand out from: its
+      // lines stay unflagged rather than infinitely prominent.
+      if (around.empty()) {
+        peaks.push_back(p);
+        continue;
+      }
       const double floor = Median(around);
       const double line = spectrum.psd[static_cast<size_t>(centre)];
       p.prominenceDb =

@@ -49,7 +49,7 @@ struct MainsPeak {
   int harmonic = 1;         ///< 1 = the mains frequency itself
   double apparentHz = 0;    ///< where it falls after folding back at the Nyquist frequency
   double amplitude = 0;     ///< counts, of the largest line within a bin of apparentHz (ReadTone)
-  double prominenceDb = 0;  ///< its bin's PSD over the median PSD around it
+  double prominenceDb = 0;  ///< its bin's PSD over the median PSD around it; 0 when no bin lies around it
   bool flagged = false;     ///< prominence at least the flagging level
 };
 

@@ -30,6 +30,7 @@
 #include "analysis/SessionNoise.h"
 #include "analysis/SpanExport.h"
 #include "review/NoisePanel.h"
+#include "review/SpectrumPanel.h"
 #include "review/StatisticsPanel.h"
 #include "review/TraceView.h"
 
@@ -85,6 +86,7 @@ ReviewWindow::ReviewWindow()
   m_noiseDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
   tabifyDockWidget(m_statisticsDock, m_noiseDock);
   m_statisticsDock->raise();
+  BuildSpectrumDock();
   BuildMenus();
   statusBar()->addWidget(m_summary, 1);
   statusBar()->addPermanentWidget(m_progress);
@@ -100,7 +102,10 @@ ReviewWindow::ReviewWindow()
   m_view->OnFollowingChanged([this](bool follow) { m_follow->setChecked(follow); });
   m_statisticsDelay.setSingleShot(true);
   connect(&m_statisticsDelay, &QTimer::timeout, this, &ReviewWindow::UpdateStatistics);
-  m_view->OnSpanChanged([this] { ScheduleStatistics(); });
+  m_view->OnSpanChanged([this] {
+    ScheduleStatistics();
+    ScheduleSpectrum();
+  });
   connect(m_statisticsDock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
     if (visible) ScheduleStatistics();
   });
@@ -149,6 +154,7 @@ void ReviewWindow::BuildMenus() {
   view->addAction(tr("Zoom &out"), m_view, [this] { m_view->ZoomBy(2); })->setShortcut(Qt::Key_Minus);
   view->addAction(m_statisticsDock->toggleViewAction());
   view->addAction(m_noiseDock->toggleViewAction());
+  view->addAction(m_spectrumDock->toggleViewAction());
   view->addSeparator();
 
   QMenu* measure = menuBar()->addMenu(tr("&Measure"));
@@ -198,6 +204,7 @@ void ReviewWindow::ApplyVisibility() {
   m_view->update();
   ScheduleStatistics();
   ScheduleNoise(false);
+  ScheduleSpectrum();
 }
 
 void ReviewWindow::ScheduleStatistics() {
@@ -335,6 +342,7 @@ void ReviewWindow::CloseLog() {
   m_view->MutableView().walkSpans.clear();
   m_noise->SetSpans({}, {});
   m_noise->SetRows({});
+  m_spectrum->Clear();
   m_progress->hide();
   m_skipped->clear();
   m_summary->clear();
@@ -361,6 +369,7 @@ void ReviewWindow::Poll() {
     if (wasLoading) {
       ScheduleStatistics();
       ScheduleNoise(false);
+      ScheduleSpectrum();
     }
   } else if (progress.bytesAtOpen > 0) {
     m_progress->setValue(static_cast<int>(std::min<uint64_t>(1000, progress.bytesRead * 1000 / progress.bytesAtOpen)));

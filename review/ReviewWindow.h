@@ -16,15 +16,16 @@ class QProgressBar;
 namespace review {
 
 class NoisePanel;
+class SpectrumPanel;
 class StatisticsPanel;
 class TraceView;
 
 /// The window of one log: the plot, a toolbar with Follow, the trace kinds
 /// and the channels, the export commands, a Statistics panel for the
-/// selected span (or the whole view) and a status bar with the lines
-/// skipped and the loading progress. Logs come from the Open dialog, from
-/// drag and drop and from the command line; a window that already shows a
-/// log opens another in a new window.
+/// selected span (or the whole view), a Spectrum panel for the same span
+/// and a status bar with the lines skipped and the loading progress. Logs
+/// come from the Open dialog, from drag and drop and from the command line;
+/// a window that already shows a log opens another in a new window.
 class ReviewWindow : public QMainWindow {
  public:
   ReviewWindow();
@@ -67,6 +68,12 @@ class ReviewWindow : public QMainWindow {
   void UpdateNoise();
   /// Puts on the clipboard the command that reports this log with the marked spans.
   void CopyReportCommand();
+  /// Builds the Spectrum dock (ReviewSpectrum.cpp), before the menus that toggle it.
+  void BuildSpectrumDock();
+  /// As ScheduleStatistics, for the Spectrum dock.
+  void ScheduleSpectrum();
+  /// Recomputes the Spectrum dock for the selection, or the whole view without one.
+  void UpdateSpectrum();
 
   TraceView* m_view;
   std::shared_ptr<LogFollower> m_follower;
@@ -91,6 +98,12 @@ class ReviewWindow : public QMainWindow {
   QAction* m_ac = nullptr;
   QAction* m_temperatures = nullptr;
   std::array<QAction*, 8> m_channels{};
+
+  SpectrumPanel* m_spectrum = nullptr;
+  QDockWidget* m_spectrumDock = nullptr;
+  /// As m_statisticsDelay and m_sinceStatistics, for the Spectrum dock.
+  QTimer m_spectrumDelay;
+  QElapsedTimer m_sinceSpectrum;
 };
 
 }  // namespace review

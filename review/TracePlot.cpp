@@ -13,6 +13,7 @@
 #include "analysis/TraceColumns.h"
 #include "display/ScopeGeometry.h"
 #include "display/Truncation.h"
+#include "review/TraceColors.h"
 
 namespace review {
 
@@ -26,14 +27,6 @@ struct Pane {
   QRectF rect;
   QString name;
 };
-
-QColor ToQColor(TBgrColor c) { return QColor(c.R, c.G, c.B); }
-
-/// The live scope's colour of a channel's trace (channel 1-based).
-QColor TraceColor(int channel, Trace trace) {
-  const TBgrColor dc = disp::kDcColors[static_cast<size_t>(channel - 1)];
-  return ToQColor(trace == Trace::Ac ? disp::HalfIntensity(dc) : dc);
-}
 
 /// The wall-clock text of t seconds after a local second, with the given
 /// fraction digits: "hh:mm:ss.fff".

@@ -1,6 +1,9 @@
 #include "tests/support/SimulatedRecording.h"
 
+#include <cstdio>
+
 #include "acquisition/TraceMath.h"
+#include "tests/support/LogText.h"
 
 namespace support {
 
@@ -23,6 +26,24 @@ std::vector<SimulatedChannel> SimulatedRecording(const sim::BoardConfig& board, 
     }
   }
   return channels;
+}
+
+void WriteSimulatedLog(std::ostream& out, const sim::BoardConfig& board, const sim::KnownTruth& truth,
+                       int32_t seconds) {
+  constexpr int64_t kFirstSecond = 12 * 3600;
+  sim::SignalModel model(board, truth);
+  std::vector<uint16_t> samples;
+  std::vector<uint8_t> temperatures;
+  const std::vector<uint8_t> none;
+  for (double t = model.Time(); t < seconds; t = model.Time()) {
+    model.Next(samples, temperatures);
+    // 0 <= t < seconds, so the conversion is in range.
+    const int64_t second = kFirstSecond + static_cast<int64_t>(t);
+    char time[16];
+    std::snprintf(time, sizeof time, "%02d:%02d:%02d", static_cast<int>(second / 3600 % 24),
+                  static_cast<int>(second / 60 % 60), static_cast<int>(second % 60));
+    out << LogLineText(time, samples, board.temperatures ? temperatures : none);
+  }
 }
 
 }  // namespace support

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <ostream>
 #include <vector>
 
 #include "tools/SignalModel.h"
@@ -19,5 +21,10 @@ struct SimulatedChannel {
 /// entry per channel.
 std::vector<SimulatedChannel> SimulatedRecording(const sim::BoardConfig& board, const sim::KnownTruth& truth,
                                                  size_t frames);
+
+/// Writes the simulated board's frames of the first `seconds` seconds as a
+/// log in a 24-hour locale, from 12:00:00, each line stamped with the whole
+/// second its frame falls in, as the window stamps the frames it receives.
+void WriteSimulatedLog(std::ostream& out, const sim::BoardConfig& board, const sim::KnownTruth& truth, int32_t seconds);
 
 }  // namespace support
