@@ -31,9 +31,11 @@ VirtualDisplay::VirtualDisplay() {
   // number of a server that is just going away (another suite's, say) it can
   // fail to take it and exit while the old one still answers: only a display
   // that our own server answers on counts, else a fresh server tries.
+  // -noreset: our probe is the server's first client, and a server that
+  // resets when its last client leaves refused the program that came next.
   for (int attempt = 0; attempt < 3 && m_number.empty(); ++attempt) {
-    m_server = std::make_unique<support::ChildProcess>(
-        std::vector<std::string>{XVFB_BIN, "-displayfd", "1", "-screen", "0", "800x700x24", "-nolisten", "tcp"});
+    m_server = std::make_unique<support::ChildProcess>(std::vector<std::string>{
+        XVFB_BIN, "-displayfd", "1", "-screen", "0", "800x700x24", "-nolisten", "tcp", "-noreset"});
     const std::string number = m_server->ReadLine(support::kPatience);
     const std::string refusal = number.empty() ? "Xvfb named no display" : Refusal(number);
     if (refusal.empty()) {
