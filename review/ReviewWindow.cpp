@@ -27,8 +27,10 @@
 
 #include "analysis/SelectionStatistics.h"
 #include "analysis/SpanExport.h"
+#include "review/DetectorPanel.h"
 #include "review/StatisticsPanel.h"
 #include "review/TraceView.h"
+#include "review/WhatIfPanel.h"
 
 namespace review {
 
@@ -59,6 +61,7 @@ ReviewWindow::ReviewWindow()
   m_statisticsDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
   addDockWidget(Qt::BottomDockWidgetArea, m_statisticsDock);
   resizeDocks({m_statisticsDock}, {140}, Qt::Vertical);
+  BuildDetectorDocks();
   BuildMenus();
   statusBar()->addWidget(m_summary, 1);
   statusBar()->addPermanentWidget(m_progress);
@@ -115,6 +118,9 @@ void ReviewWindow::BuildMenus() {
       ->setShortcuts({QKeySequence(Qt::Key_Plus), QKeySequence(Qt::Key_Equal)});
   view->addAction(tr("Zoom &out"), m_view, [this] { m_view->ZoomBy(2); })->setShortcut(Qt::Key_Minus);
   view->addAction(m_statisticsDock->toggleViewAction());
+  view->addAction(m_detectorDock->toggleViewAction());
+  view->addAction(m_whatIfDock->toggleViewAction());
+  menuBar()->addMenu(m_detectorMenu);
   view->addSeparator();
 
   QToolBar* bar = addToolBar(tr("Traces"));
@@ -139,6 +145,33 @@ void ReviewWindow::BuildMenus() {
     m_channels[k]->setIconText(QString::number(k + 1));
     m_channels[k]->setVisible(false);
   }
+}
+
+void ReviewWindow::BuildDetectorDocks() {
+  m_detector = new DetectorPanel(m_view);
+  m_detectorDock = new QDockWidget(tr("Detector"), this);
+  m_detectorDock->setObjectName("detector");
+  m_detectorDock->setWidget(m_detector);
+  m_detectorDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+  addDockWidget(Qt::RightDockWidgetArea, m_detectorDock);
+  m_whatIf = new WhatIfPanel(m_view, m_detector);
+  m_whatIfDock = new QDockWidget(tr("What-if"), this);
+  m_whatIfDock->setObjectName("whatif");
+  m_whatIfDock->setWidget(m_whatIf);
+  m_whatIfDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+  tabifyDockWidget(m_statisticsDock, m_whatIfDock);
+  m_statisticsDock->raise();
+  resizeDocks({m_detectorDock}, {420}, Qt::Horizontal);
+  // A menu of its own, so the mark key can be found; its shortcut works wherever the focus is.
+  QMenu* detector = m_detectorMenu = new QMenu(tr("&Detector"), this);
+  QAction* mark = detector->addAction(tr("Drop &mark \"walk starts\""), m_detector, &DetectorPanel::DropMark);
+  mark->setShortcut(Qt::Key_M);
+  mark->setToolTip(tr("At the time under the pointer, or at the end of the shown span"));
+  detector->addAction(tr("Run &what-if table"), this, [this] {
+    m_whatIfDock->show();
+    m_whatIfDock->raise();
+    m_whatIf->Run();
+  });
 }
 
 void ReviewWindow::ApplyVisibility() {
@@ -209,6 +242,8 @@ void ReviewWindow::ShowLog(const QString& path) {
   m_framesShown = 0;
   m_view->MutableView().title = QFileInfo(path).fileName();
   m_view->SetLog(follower);
+  m_detector->SetLog(follower);
+  m_whatIf->SetLog(follower);
   setWindowTitle(tr("%1 - Dez Idure Review").arg(QFileInfo(path).fileName()));
   m_summary->setText(tr("Waiting for log lines"));
   m_progress->setValue(0);
@@ -219,6 +254,8 @@ void ReviewWindow::ShowLog(const QString& path) {
 void ReviewWindow::CloseLog() {
   m_follower.reset();
   m_view->SetLog(nullptr);
+  m_detector->SetLog(nullptr);
+  m_whatIf->SetLog(nullptr);
   m_statistics->SetRows({}, 0, 0, false);
   m_progress->hide();
   m_skipped->clear();

@@ -11,12 +11,15 @@
 class QAction;
 class QDockWidget;
 class QLabel;
+class QMenu;
 class QProgressBar;
 
 namespace review {
 
+class DetectorPanel;
 class StatisticsPanel;
 class TraceView;
+class WhatIfPanel;
 
 /// The window of one log: the plot, a toolbar with Follow, the trace kinds
 /// and the channels, the export commands, a Statistics panel for the
@@ -38,6 +41,8 @@ class ReviewWindow : public QMainWindow {
 
  private:
   void BuildMenus();
+  /// The Detector and What-if docks and the Detector menu with the mark key.
+  void BuildDetectorDocks();
   void ShowLog(const QString& path);
   void CloseLog();
   void Poll();
@@ -67,6 +72,12 @@ class ReviewWindow : public QMainWindow {
   QAction* m_copyStatistics;
   StatisticsPanel* m_statistics;
   QDockWidget* m_statisticsDock;
+  // The virtual detector: its dock with events and marks, and the what-if table.
+  DetectorPanel* m_detector = nullptr;
+  QDockWidget* m_detectorDock = nullptr;
+  WhatIfPanel* m_whatIf = nullptr;
+  QDockWidget* m_whatIfDock = nullptr;
+  QMenu* m_detectorMenu = nullptr;
   QAction* m_follow = nullptr;
   QAction* m_dc = nullptr;
   QAction* m_ac = nullptr;
