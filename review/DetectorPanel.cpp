@@ -275,7 +275,8 @@ void DetectorPanel::FillTable() {
 }
 
 void DetectorPanel::ShowRates() {
-  if (!m_follower || m_duration <= 0) {
+  // Without a threshold there are no rates to give, not rates of zero.
+  if (!m_follower || m_duration <= 0 || m_run.LacksQuietSpans()) {
     m_rates->clear();
     return;
   }
