@@ -37,6 +37,9 @@ constexpr const char* kMarkLabel = "walk starts";
 /// Item data of a table row's first cell: its time, and the index of its mark (-1 for an event).
 constexpr int kTimeRole = Qt::UserRole;
 constexpr int kMarkRole = Qt::UserRole + 1;
+/// Events listed at most: a threshold in the noise gives more than a table
+/// can show at a usable pace; the CSV and the plot keep them all.
+constexpr size_t kMaxEventRows = 10000;
 
 bool SameSpans(const std::vector<analysis::TimeSpan>& a, const std::vector<analysis::TimeSpan>& b) {
   return std::equal(
@@ -245,7 +248,7 @@ void DetectorPanel::FillTable() {
     size_t index;
   };
   std::vector<Row> rows;
-  for (size_t i = 0; i < m_events.size(); ++i) rows.push_back({m_events[i].time, -1, i});
+  for (size_t i = 0; i < std::min(m_events.size(), kMaxEventRows); ++i) rows.push_back({m_events[i].time, -1, i});
   for (size_t i = 0; i < m_marks.size(); ++i) rows.push_back({m_marks[i].time, static_cast<int>(i), i});
   std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.time < b.time; });
   m_tableEvents = m_events;
@@ -291,7 +294,13 @@ void DetectorPanel::ShowRates() {
                  .arg(k + 1)
                  .arg(analysis::EventsPerHour(counts[static_cast<size_t>(k)], m_duration), 0, 'f', 1);
   }
-  m_rates->setText(parts.join(QStringLiteral(", ")));
+  QString text = parts.join(QStringLiteral(", "));
+  if (m_events.size() > kMaxEventRows) {
+    text += tr(". The table lists the first %1 of %2 events; the CSV holds them all.")
+                .arg(kMaxEventRows)
+                .arg(m_events.size());
+  }
+  m_rates->setText(text);
 }
 
 void DetectorPanel::DropMark() {
