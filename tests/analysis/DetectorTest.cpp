@@ -111,6 +111,7 @@ TEST(Detector, RejectsUnusableSettings) {
   EXPECT_THROW(analysis::Detector(1, NAN, {}), std::invalid_argument);
   EXPECT_THROW(analysis::Detector(1, 40, {40, false, 0, 5, 2, false}), std::invalid_argument);
   EXPECT_THROW(analysis::Detector(1, 40, {40, false, 1, -5, 2, false}), std::invalid_argument);
+  EXPECT_THROW(analysis::Detector(1, 40, {40, false, 1, 5, 2, false, NAN}), std::invalid_argument);
 }
 
 TEST(Detector, SameEventsWhetherFedWholeOrInPieces) {
