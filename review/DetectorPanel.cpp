@@ -65,8 +65,9 @@ bool SameMarks(const std::vector<analysis::UserMark>& a, const std::vector<analy
 /// "hh:mm:ss.mmm" of t seconds after a local second.
 QString WallClock(int64_t startSecond, double t) {
   const double millis = std::round(t * 1000);
-  const int64_t whole = disp::TruncToInt64(std::floor(millis / 1000));
-  const int64_t fraction = disp::TruncToInt64(millis) - whole * 1000;
+  const double seconds = std::floor(millis / 1000);
+  const int64_t whole = disp::TruncToInt64(seconds);
+  const int64_t fraction = disp::TruncToInt64(millis - seconds * 1000);
   return QString::fromStdString(analysis::TimeOfDayText(startSecond + whole)) +
          QString(".%1").arg(fraction, 3, 10, QChar('0'));
 }
