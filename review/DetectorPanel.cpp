@@ -34,6 +34,8 @@ namespace {
 constexpr int kCheckMs = 200;
 constexpr int kGrowingRunMs = 1000;
 constexpr const char* kMarkLabel = "walk starts";
+/// About 30 000 years, in seconds.
+constexpr double kFarSeconds = 1e12;
 /// Item data of a table row's first cell: its time, and the index of its mark (-1 for an event).
 constexpr int kTimeRole = Qt::UserRole;
 constexpr int kMarkRole = Qt::UserRole + 1;
@@ -66,7 +68,8 @@ bool SameMarks(const std::vector<analysis::UserMark>& a, const std::vector<analy
 QString WallClock(int64_t startSecond, double t) {
   const double millis = std::round(t * 1000);
   const double seconds = std::floor(millis / 1000);
-  const int64_t whole = disp::TruncToInt64(seconds);
+  // Bounded far beyond any log, so adding the start second cannot overflow.
+  const int64_t whole = disp::TruncToInt64(std::clamp(seconds, -kFarSeconds, kFarSeconds));
   const int64_t fraction = disp::TruncToInt64(millis - seconds * 1000);
   return QString::fromStdString(analysis::TimeOfDayText(startSecond + whole)) +
          QString(".%1").arg(fraction, 3, 10, QChar('0'));
