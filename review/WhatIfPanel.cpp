@@ -82,16 +82,12 @@ WhatIfPanel::WhatIfPanel(TraceView* view, const DetectorPanel* detector, QWidget
   layout->addLayout(inputs);
   m_message->setWordWrap(true);
   layout->addWidget(m_message);
-  m_table->setColumnCount(9);
-  m_table->setHorizontalHeaderLabels({tr("Threshold"), tr("N"), tr("W (s)"), tr("B (s)"), tr("Alternation"),
-                                      tr("Walks caught"), tr("Walks missed"), tr("False events"),
-                                      tr("False per quiet hour")});
+  ShowWhatIfResults(*m_table, m_results);
   m_table->verticalHeader()->hide();
   m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
   m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-  m_table->setSortingEnabled(true);
   layout->addWidget(m_table, 1);
   connect(run, &QPushButton::clicked, this, &WhatIfPanel::Run);
   connect(m_thresholds, &QLineEdit::returnPressed, this, &WhatIfPanel::Run);
@@ -104,7 +100,7 @@ void WhatIfPanel::SetLog(std::shared_ptr<LogFollower> follower) {
   m_follower = std::move(follower);
   m_results.clear();
   m_message->clear();
-  ShowResults();
+  ShowWhatIfResults(*m_table, m_results);
 }
 
 void WhatIfPanel::Run() {
@@ -151,32 +147,37 @@ void WhatIfPanel::Run() {
                          .arg(view.walkSpans.size())
                          .arg(static_cast<double>(totalMs) / 1000, 0, 'f', 2)
                          .arg(static_cast<double>(readMs) / 1000, 0, 'f', 2));
-  ShowResults();
+  ShowWhatIfResults(*m_table, m_results);
 }
 
-void WhatIfPanel::ShowResults() {
+void ShowWhatIfResults(QTableWidget& table, const std::vector<analysis::WhatIfResult>& results) {
   // Sorting while filling would move rows under the loop.
-  m_table->setSortingEnabled(false);
-  if (!m_results.empty()) {
-    const bool inRms = m_results.front().settings.inQuietRms;
-    m_table->horizontalHeaderItem(0)->setText(inRms ? tr("Threshold (x quiet RMS)") : tr("Threshold (counts)"));
+  table.setSortingEnabled(false);
+  QString threshold = QObject::tr("Threshold");
+  if (!results.empty()) {
+    threshold = results.front().settings.inQuietRms ? QObject::tr("Threshold (x quiet RMS)")
+                                                    : QObject::tr("Threshold (counts)");
   }
-  m_table->setRowCount(static_cast<int>(m_results.size()));
-  for (size_t r = 0; r < m_results.size(); ++r) {
-    const analysis::WhatIfResult& result = m_results[r];
+  table.setColumnCount(9);
+  table.setHorizontalHeaderLabels({threshold, QObject::tr("N"), QObject::tr("W (s)"), QObject::tr("B (s)"),
+                                   QObject::tr("Alternation"), QObject::tr("Walks caught"), QObject::tr("Walks missed"),
+                                   QObject::tr("False events"), QObject::tr("False per quiet hour")});
+  table.setRowCount(static_cast<int>(results.size()));
+  for (size_t r = 0; r < results.size(); ++r) {
+    const analysis::WhatIfResult& result = results[r];
     const analysis::DetectorSettings& s = result.settings;
     const int row = static_cast<int>(r);
-    m_table->setItem(row, 0, NumberCell(s.threshold));
-    m_table->setItem(row, 1, NumberCell(s.pulses));
-    m_table->setItem(row, 2, NumberCell(s.windowSeconds));
-    m_table->setItem(row, 3, NumberCell(s.blindSeconds));
-    m_table->setItem(row, 4, new QTableWidgetItem(s.alternate ? tr("yes") : tr("no")));
-    m_table->setItem(row, 5, NumberCell(result.walksCaught));
-    m_table->setItem(row, 6, NumberCell(result.walksMissed));
-    m_table->setItem(row, 7, NumberCell(static_cast<double>(result.falseEvents)));
-    m_table->setItem(row, 8, NumberCell(std::round(result.falsePerQuietHour * 100) / 100));
+    table.setItem(row, 0, NumberCell(s.threshold));
+    table.setItem(row, 1, NumberCell(s.pulses));
+    table.setItem(row, 2, NumberCell(s.windowSeconds));
+    table.setItem(row, 3, NumberCell(s.blindSeconds));
+    table.setItem(row, 4, new QTableWidgetItem(s.alternate ? QObject::tr("yes") : QObject::tr("no")));
+    table.setItem(row, 5, NumberCell(result.walksCaught));
+    table.setItem(row, 6, NumberCell(result.walksMissed));
+    table.setItem(row, 7, NumberCell(static_cast<double>(result.falseEvents)));
+    table.setItem(row, 8, NumberCell(std::round(result.falsePerQuietHour * 100) / 100));
   }
-  m_table->setSortingEnabled(true);
+  table.setSortingEnabled(true);
 }
 
 }  // namespace review

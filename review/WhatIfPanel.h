@@ -37,8 +37,6 @@ class WhatIfPanel : public QWidget {
   std::string Csv() const { return analysis::WhatIfCsv(m_results); }
 
  private:
-  void ShowResults();
-
   TraceView* m_view;
   const DetectorPanel* m_detector;
   std::shared_ptr<LogFollower> m_follower;
@@ -48,6 +46,11 @@ class WhatIfPanel : public QWidget {
   QLabel* m_message;
   QTableWidget* m_table;
 };
+
+/// Sets up `table` with nine columns and fills it with a row per result: threshold, N, W, B,
+/// alternation, walks caught, walks missed, false events, false events per
+/// quiet hour; the numbers sort as numbers, not as text.
+void ShowWhatIfResults(QTableWidget& table, const std::vector<analysis::WhatIfResult>& results);
 
 /// Numbers separated by commas (spaces allowed), each above 0; nothing for
 /// an empty list or anything else.
