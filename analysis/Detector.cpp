@@ -55,8 +55,9 @@ double DetectorEvent::MarginDb() const {
 Detector::Detector(int channel, double thresholdCounts, const DetectorSettings& settings)
     : m_channel(channel), m_threshold(thresholdCounts), m_settings(settings) {
   if (!FiniteNonNegative(thresholdCounts) || settings.pulses < 1 || !FiniteNonNegative(settings.windowSeconds) ||
-      !FiniteNonNegative(settings.blindSeconds)) {
-    throw std::invalid_argument("detector: threshold, window and blind time must be finite and >= 0, pulses >= 1");
+      !FiniteNonNegative(settings.blindSeconds) || !FiniteNonNegative(settings.singlePulseMultiple)) {
+    throw std::invalid_argument(
+        "detector: threshold, window, blind time and single-pulse multiple must be finite and >= 0, pulses >= 1");
   }
 }
 
@@ -82,17 +83,25 @@ void Detector::EndPulse() {
   m_counted.erase(m_counted.begin(), std::find_if_not(m_counted.begin(), m_counted.end(), tooOld));
   if (m_settings.alternate && !m_counted.empty() && m_counted.back().sign == pulse.sign) m_counted.clear();
   m_counted.push_back(pulse);
-  if (static_cast<int>(m_counted.size()) < m_settings.pulses) return;
+  if (static_cast<int>(m_counted.size()) >= m_settings.pulses) {
+    Fire(m_counted);
+    return;
+  }
+  const double single = m_settings.singlePulseMultiple;
+  if (single > 0 && pulse.peak >= single * m_threshold) Fire({pulse});
+}
+
+void Detector::Fire(const std::vector<Pulse>& pulses) {
   DetectorEvent event;
-  event.time = pulse.start;
-  event.firstPulseTime = m_counted.front().start;
+  event.time = pulses.back().start;
+  event.firstPulseTime = pulses.front().start;
   event.channel = m_channel;
-  for (const Pulse& p : m_counted) event.peak = std::max(event.peak, p.peak);
+  for (const Pulse& p : pulses) event.peak = std::max(event.peak, p.peak);
   event.threshold = m_threshold;
-  event.pulses = static_cast<int>(m_counted.size());
+  event.pulses = static_cast<int>(pulses.size());
   m_events.push_back(event);
   m_counted.clear();
-  m_blindUntil = pulse.start + m_settings.blindSeconds;
+  m_blindUntil = event.time + m_settings.blindSeconds;
 }
 
 std::string EventTableCsv(const std::vector<DetectorEvent>& events, const std::vector<UserMark>& marks) {
@@ -173,14 +182,15 @@ std::vector<DetectorSettings> SettingsGrid(const DetectorSettings& base, const s
 
 std::string WhatIfCsv(const std::vector<WhatIfResult>& results) {
   std::string csv =
-      "threshold,threshold_unit,pulses,window_s,blind_s,alternate,walks_caught,walks_missed,false_events,"
-      "quiet_hours,false_per_quiet_hour\n";
+      "threshold,threshold_unit,pulses,window_s,blind_s,alternate,single_pulse_multiple,walks_caught,walks_missed,"
+      "false_events,quiet_hours,false_per_quiet_hour\n";
   for (const WhatIfResult& r : results) {
     const DetectorSettings& s = r.settings;
     csv += FormatNumber(s.threshold) + (s.inQuietRms ? ",quiet_rms," : ",counts,") + std::to_string(s.pulses) + ',' +
            FormatNumber(s.windowSeconds) + ',' + FormatNumber(s.blindSeconds) + ',' + (s.alternate ? "1" : "0") + ',' +
-           std::to_string(r.walksCaught) + ',' + std::to_string(r.walksMissed) + ',' + std::to_string(r.falseEvents) +
-           ',' + FormatNumber(r.quietHours) + ',' + FormatNumber(r.falsePerQuietHour) + '\n';
+           FormatNumber(s.singlePulseMultiple) + ',' + std::to_string(r.walksCaught) + ',' +
+           std::to_string(r.walksMissed) + ',' + std::to_string(r.falseEvents) + ',' + FormatNumber(r.quietHours) +
+           ',' + FormatNumber(r.falsePerQuietHour) + '\n';
   }
   return csv;
 }

@@ -17,6 +17,9 @@ struct DetectorSettings {
   double windowSeconds = 5;  ///< W: the N pulses start within W seconds of the first
   double blindSeconds = 2;   ///< B: after an event no pulse counts for B seconds
   bool alternate = false;    ///< consecutive counted pulses must alternate in sign
+  /// A pulse whose peak reaches this multiple of T is an event on its own,
+  /// whatever N and W say (blind time still applies); 0 turns the rule off.
+  double singlePulseMultiple = 0;
 };
 
 /// T in counts for a channel whose quiet RMS is quietRms.
@@ -43,13 +46,15 @@ struct DetectorEvent {
 /// largest |value| while out. A pulse is counted when it ends, at its start
 /// time: counted pulses starting more than W before it are dropped; with
 /// alternation a pulse of the same sign as the last counted one starts the
-/// count again. N counted pulses make an event; pulses starting within B
-/// after an event are ignored. A pulse still out when the data ends is not
-/// counted.
+/// count again. N counted pulses make an event; so does, with the
+/// single-pulse rule on, one pulse whose peak reaches the multiple of T (the
+/// event then holds that pulse alone). Pulses starting within B after an
+/// event are ignored. A pulse still out when the data ends is not counted.
 class Detector {
  public:
   /// thresholdCounts is T (>= 0). Throws std::invalid_argument for a
-  /// negative or non-finite T, N < 1 or a negative or non-finite W or B.
+  /// negative or non-finite T, N < 1 or a negative or non-finite W, B or
+  /// single-pulse multiple.
   Detector(int channel, double thresholdCounts, const DetectorSettings& settings);
 
   /// Runs the detector over the next samples (times ascending, after any fed before).
@@ -65,6 +70,8 @@ class Detector {
     double peak = 0;
   };
   void EndPulse();
+  /// Records an event made of `pulses` (not empty) and starts the blind time.
+  void Fire(const std::vector<Pulse>& pulses);
 
   int m_channel;
   double m_threshold;

@@ -86,6 +86,13 @@ bool ParseSetting(const std::string& key, const std::string& value, DetectorSett
     (key == "window" ? settings.windowSeconds : settings.blindSeconds) = *seconds;
     return true;
   }
+  if (key == "single") {
+    // Below 1 x T every pulse would qualify: that is N = 1, not this rule.
+    const auto multiple = ParseDecimal(value);
+    if (!multiple || (*multiple != 0 && *multiple < 1)) return false;
+    settings.singlePulseMultiple = *multiple;
+    return true;
+  }
   if (value != "0" && value != "1") return false;
   settings.alternate = value == "1";
   return true;
@@ -113,14 +120,14 @@ std::optional<TimeSpan> ParseSpan(const std::string& text, std::string& error) {
 }
 
 std::optional<DetectorSettings> ParseDetectorSettings(const std::string& text, std::string& error) {
-  static const std::set<std::string> kKeys = {"threshold", "pulses", "window", "blind", "alternate"};
+  static const std::set<std::string> kKeys = {"threshold", "pulses", "window", "blind", "alternate", "single"};
   DetectorSettings settings;
   std::set<std::string> seen;
   for (const std::string& item : Split(text, ',')) {
     const size_t equals = item.find('=');
     const std::string key = item.substr(0, equals);
     if (equals == std::string::npos || kKeys.count(key) == 0) {
-      error = "'" + item + "' is not one of threshold=, pulses=, window=, blind=, alternate=";
+      error = "'" + item + "' is not one of threshold=, pulses=, window=, blind=, alternate=, single=";
       return std::nullopt;
     }
     if (!seen.insert(key).second) {
@@ -153,7 +160,8 @@ std::string FormatSpan(const TimeSpan& span) {
 std::string FormatDetectorSettings(const DetectorSettings& s) {
   return "threshold=" + FormatNumber(s.threshold) + (s.inQuietRms ? kRmsSuffix : "") +
          ",pulses=" + std::to_string(s.pulses) + ",window=" + FormatNumber(s.windowSeconds) +
-         ",blind=" + FormatNumber(s.blindSeconds) + ",alternate=" + (s.alternate ? "1" : "0");
+         ",blind=" + FormatNumber(s.blindSeconds) + ",alternate=" + (s.alternate ? "1" : "0") +
+         ",single=" + FormatNumber(s.singlePulseMultiple);
 }
 
 }  // namespace analysis

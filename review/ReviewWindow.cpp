@@ -31,8 +31,10 @@
 #include "analysis/SpanExport.h"
 #include "review/NoisePanel.h"
 #include "review/SpectrumPanel.h"
+#include "review/DetectorPanel.h"
 #include "review/StatisticsPanel.h"
 #include "review/TraceView.h"
+#include "review/WhatIfPanel.h"
 
 namespace review {
 
@@ -87,6 +89,7 @@ ReviewWindow::ReviewWindow()
   tabifyDockWidget(m_statisticsDock, m_noiseDock);
   m_statisticsDock->raise();
   BuildSpectrumDock();
+  BuildDetectorDocks();
   BuildMenus();
   statusBar()->addWidget(m_summary, 1);
   statusBar()->addPermanentWidget(m_progress);
@@ -155,6 +158,8 @@ void ReviewWindow::BuildMenus() {
   view->addAction(m_statisticsDock->toggleViewAction());
   view->addAction(m_noiseDock->toggleViewAction());
   view->addAction(m_spectrumDock->toggleViewAction());
+  view->addAction(m_detectorDock->toggleViewAction());
+  view->addAction(m_whatIfDock->toggleViewAction());
   view->addSeparator();
 
   QMenu* measure = menuBar()->addMenu(tr("&Measure"));
@@ -163,6 +168,7 @@ void ReviewWindow::BuildMenus() {
   measure->addAction(tr("Mark selection as &walk"), this, [this] { MarkSelection(true); })->setShortcut(Qt::Key_W);
   measure->addAction(m_copyNoise);
   measure->addAction(tr("Copy &report command"), this, &ReviewWindow::CopyReportCommand);
+  menuBar()->addMenu(m_detectorMenu);
   connect(m_copyNoise, &QAction::triggered, this, [this] {
     if (m_noiseDelay.isActive()) {
       m_noiseDelay.stop();
@@ -193,6 +199,33 @@ void ReviewWindow::BuildMenus() {
     m_channels[k]->setIconText(QString::number(k + 1));
     m_channels[k]->setVisible(false);
   }
+}
+
+void ReviewWindow::BuildDetectorDocks() {
+  m_detector = new DetectorPanel(m_view);
+  m_detectorDock = new QDockWidget(tr("Detector"), this);
+  m_detectorDock->setObjectName("detector");
+  m_detectorDock->setWidget(m_detector);
+  m_detectorDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+  addDockWidget(Qt::RightDockWidgetArea, m_detectorDock);
+  m_whatIf = new WhatIfPanel(m_view, m_detector);
+  m_whatIfDock = new QDockWidget(tr("What-if"), this);
+  m_whatIfDock->setObjectName("whatif");
+  m_whatIfDock->setWidget(m_whatIf);
+  m_whatIfDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+  tabifyDockWidget(m_statisticsDock, m_whatIfDock);
+  m_statisticsDock->raise();
+  resizeDocks({m_detectorDock}, {420}, Qt::Horizontal);
+  // A menu of its own, so the mark key can be found; its shortcut works wherever the focus is.
+  QMenu* detector = m_detectorMenu = new QMenu(tr("&Detector"), this);
+  QAction* mark = detector->addAction(tr("Drop &mark \"walk starts\""), m_detector, &DetectorPanel::DropMark);
+  mark->setShortcut(Qt::Key_M);
+  mark->setToolTip(tr("At the time under the pointer, or at the end of the shown span"));
+  detector->addAction(tr("Run &what-if table"), this, [this] {
+    m_whatIfDock->show();
+    m_whatIfDock->raise();
+    m_whatIf->Run();
+  });
 }
 
 void ReviewWindow::ApplyVisibility() {
@@ -327,6 +360,8 @@ void ReviewWindow::ShowLog(const QString& path) {
   m_framesShown = 0;
   m_view->MutableView().title = QFileInfo(path).fileName();
   m_view->SetLog(follower);
+  m_detector->SetLog(follower);
+  m_whatIf->SetLog(follower);
   setWindowTitle(tr("%1 - Dez Idure Review").arg(QFileInfo(path).fileName()));
   m_summary->setText(tr("Waiting for log lines"));
   m_progress->setValue(0);
@@ -337,6 +372,8 @@ void ReviewWindow::ShowLog(const QString& path) {
 void ReviewWindow::CloseLog() {
   m_follower.reset();
   m_view->SetLog(nullptr);
+  m_detector->SetLog(nullptr);
+  m_whatIf->SetLog(nullptr);
   m_statistics->SetRows({}, 0, 0, false);
   m_view->MutableView().quietSpans.clear();
   m_view->MutableView().walkSpans.clear();

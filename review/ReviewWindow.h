@@ -11,14 +11,17 @@
 class QAction;
 class QDockWidget;
 class QLabel;
+class QMenu;
 class QProgressBar;
 
 namespace review {
 
 class NoisePanel;
 class SpectrumPanel;
+class DetectorPanel;
 class StatisticsPanel;
 class TraceView;
+class WhatIfPanel;
 
 /// The window of one log: the plot, a toolbar with Follow, the trace kinds
 /// and the channels, the export commands, a Statistics panel for the
@@ -40,6 +43,8 @@ class ReviewWindow : public QMainWindow {
 
  private:
   void BuildMenus();
+  /// The Detector and What-if docks and the Detector menu with the mark key.
+  void BuildDetectorDocks();
   void ShowLog(const QString& path);
   void CloseLog();
   void Poll();
@@ -93,6 +98,12 @@ class ReviewWindow : public QMainWindow {
   NoisePanel* m_noise;
   QDockWidget* m_noiseDock;
   QTimer m_noiseDelay;
+  // The virtual detector: its dock with events and marks, and the what-if table.
+  DetectorPanel* m_detector = nullptr;
+  QDockWidget* m_detectorDock = nullptr;
+  WhatIfPanel* m_whatIf = nullptr;
+  QDockWidget* m_whatIfDock = nullptr;
+  QMenu* m_detectorMenu = nullptr;
   QAction* m_follow = nullptr;
   QAction* m_dc = nullptr;
   QAction* m_ac = nullptr;

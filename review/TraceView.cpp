@@ -1,5 +1,6 @@
 #include "review/TraceView.h"
 
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -105,6 +106,19 @@ void TraceView::ZoomToSelection() {
   StopFollowing();
   Clamp();
   Changed();
+}
+
+void TraceView::CentreOn(double time) {
+  m_view.start = time - m_view.span / 2;
+  StopFollowing();
+  Clamp();
+  Changed();
+}
+
+std::optional<double> TraceView::PointerTime() const {
+  const QPointF at = mapFromGlobal(QCursor::pos());
+  if (!TraceArea(rect(), font()).contains(at)) return std::nullopt;
+  return TimeAt(at.x());
 }
 
 void TraceView::paintEvent(QPaintEvent*) {

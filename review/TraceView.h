@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "review/LogFollower.h"
 #include "review/TracePlot.h"
@@ -37,6 +38,10 @@ class TraceView : public QWidget {
   void ShowWholeLog();
   void ZoomToSelection();
   bool HasSelection() const { return m_view.selectionEnd > m_view.selectionStart; }
+  /// Moves the shown span, unzoomed, so that `time` (seconds from the log's start) is in its middle; stops following.
+  void CentreOn(double time);
+  /// The time under the mouse pointer, seconds from the log's start; none when the pointer is not over the traces.
+  std::optional<double> PointerTime() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -46,7 +46,7 @@ std::vector<DetectorEvent> Detect(const Trace& trace, const DetectorSettings& se
 
 struct RuleCase {
   const char* name;
-  DetectorSettings settings;  // threshold, inQuietRms, pulses, window, blind, alternate
+  DetectorSettings settings;  // threshold, inQuietRms, pulses, window, blind, alternate, single-pulse multiple
   std::vector<PulseSpec> pulses;
   std::vector<double> eventTimes;
   std::vector<double> firstPulseTimes;
@@ -67,6 +67,14 @@ TEST(Detector, FollowsPulseCountWindowBlindTimeAndAlternation) {
       {"alternation restarts on same sign", {40, false, 2, 5, 0, true}, {{1, 50}, {2, 50}, {3, -50}}, {3}, {2}},
       {"without alternation same sign counts", {40, false, 2, 5, 0, false}, {{1, 50}, {2, 50}, {3, -50}}, {2}, {1}},
       {"three alternating", {40, false, 3, 5, 0, true}, {{1, 50}, {2, -50}, {3, 50}}, {3}, {1}},
+      {"one big pulse fires alone", {40, false, 3, 5, 0, false, 5}, {{1, 50}, {2, -200}, {9, 199}}, {2}, {2}},
+      {"big pulse without the rule", {40, false, 3, 5, 0, false, 0}, {{1, 50}, {2, -200}, {9, 199}}, {}, {}},
+      {"big pulse inside blind time",
+       {40, false, 3, 5, 3, false, 5},
+       {{1, 50}, {2, 250}, {3.5, -250}, {6, 250}},
+       {2, 6},
+       {2, 6}},
+      {"count reached first", {40, false, 2, 5, 0, false, 5}, {{1, 50}, {2, 250}, {3, 50}}, {2}, {1}},
   };
   for (const RuleCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -75,7 +83,10 @@ TEST(Detector, FollowsPulseCountWindowBlindTimeAndAlternation) {
     for (size_t i = 0; i < events.size(); ++i) {
       EXPECT_NEAR(events[i].time, c.eventTimes[i], 1e-9);
       EXPECT_NEAR(events[i].firstPulseTime, c.firstPulseTimes[i], 1e-9);
-      EXPECT_EQ(events[i].pulses, c.settings.pulses);
+      // A single-pulse event holds its one pulse; the rows show it by its first pulse time.
+      if (c.settings.singlePulseMultiple == 0) {
+        EXPECT_EQ(events[i].pulses, c.settings.pulses);
+      }
       EXPECT_EQ(events[i].channel, 3);
     }
   }
@@ -100,6 +111,7 @@ TEST(Detector, RejectsUnusableSettings) {
   EXPECT_THROW(analysis::Detector(1, NAN, {}), std::invalid_argument);
   EXPECT_THROW(analysis::Detector(1, 40, {40, false, 0, 5, 2, false}), std::invalid_argument);
   EXPECT_THROW(analysis::Detector(1, 40, {40, false, 1, -5, 2, false}), std::invalid_argument);
+  EXPECT_THROW(analysis::Detector(1, 40, {40, false, 1, 5, 2, false, NAN}), std::invalid_argument);
 }
 
 TEST(Detector, SameEventsWhetherFedWholeOrInPieces) {
