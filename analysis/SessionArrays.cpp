@@ -1,5 +1,7 @@
 #include "analysis/SessionArrays.h"
 
+#include <cmath>
+
 namespace analysis {
 
 std::vector<double> FrameTimes(const LogSession& session, uint64_t first, uint64_t end) {
@@ -19,6 +21,20 @@ ChannelArrays ReadChannel(const LogSession& session, int channel, uint64_t first
   if (wanted.temperatures && session.HasTemperatures())
     arrays.temperatures = session.Values(channel, Trace::Temperature, first, end);
   return arrays;
+}
+
+std::optional<double> LogFrameRate(const LogSession& session) {
+  const TimeLine& times = session.Times();
+  if (times.Frames() < 2) return std::nullopt;
+  // A boundary is the first frame of a later whole second: the first one
+  // after the first frame's second, and the first frame of the last second.
+  const double firstSecond = std::floor(times.FrameTime(0));
+  const uint64_t first = times.FirstFrameAtOrAfter(firstSecond + 1);
+  const uint64_t last = times.FirstFrameAtOrAfter(std::floor(times.FrameTime(times.Frames() - 1)));
+  if (first >= last || last >= times.Frames()) return std::nullopt;
+  const double seconds = std::floor(times.FrameTime(last)) - std::floor(times.FrameTime(first));
+  if (!(seconds > 0)) return std::nullopt;
+  return static_cast<double>(last - first) / seconds;
 }
 
 ChannelRecording Recording(const ChannelArrays& arrays, const std::vector<double>& times) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "analysis/LogSession.h"
@@ -32,6 +33,11 @@ std::vector<double> FrameTimes(const LogSession& session, uint64_t first, uint64
 /// exact DC samples, the live filter's AC outputs, the temperatures in degrees.
 ChannelArrays ReadChannel(const LogSession& session, int channel, uint64_t first, uint64_t end,
                           const TracesWanted& wanted = {});
+
+/// The board's frame rate as the whole log shows it, as MeasureFrameRate
+/// reads it off every frame's time, found without reading them all; none
+/// when the times cross fewer than two whole-second boundaries.
+std::optional<double> LogFrameRate(const LogSession& session);
 
 /// The arrays of a channel with the frames' times as the report reads them;
 /// both must outlive the result, and times must hold a time per frame.

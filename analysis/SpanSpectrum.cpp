@@ -9,22 +9,6 @@
 
 namespace analysis {
 
-namespace {
-
-/// The frame rate of the span's times, else of the whole log's; 0 when neither crosses two whole seconds.
-double MeasuredRate(const LogSession& session, const std::vector<double>& spanTimes, bool& fromWholeLog) {
-  fromWholeLog = false;
-  if (const auto rate = MeasureFrameRate(spanTimes.data(), spanTimes.size())) return *rate;
-  // A short selection still has a spectrum: the rate is the same clock's,
-  // read over the longer stretch the whole log offers.
-  const std::vector<double> all = FrameTimes(session, 0, session.Frames());
-  const auto rate = MeasureFrameRate(all.data(), all.size());
-  fromWholeLog = rate.has_value();
-  return rate.value_or(0);
-}
-
-}  // namespace
-
 SpanSpectra SpanSpectrum(const LogSession& session, double from, double to, const std::array<bool, 8>& channels,
                          const SpectrumSettings& settings) {
   SpanSpectra result;
@@ -32,7 +16,9 @@ SpanSpectra SpanSpectrum(const LogSession& session, double from, double to, cons
   uint64_t end = 0;
   FramesWithin(session.Times(), from, to, first, end);
   result.frames = end - first;
-  result.frameRate = MeasuredRate(session, FrameTimes(session, first, end), result.rateFromWholeLog);
+  // The whole log reads the board's clock over many more seconds than a
+  // selection does, which holds only a few whole seconds of jittery counts.
+  result.frameRate = LogFrameRate(session).value_or(0);
   if (result.frameRate <= 0) return result;
   const TracesWanted acOnly{false, true, false};
   for (int channel = 1; channel <= session.Channels() && channel <= static_cast<int>(channels.size()); ++channel) {

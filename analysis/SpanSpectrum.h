@@ -30,16 +30,13 @@ struct ChannelSpectrum {
 struct SpanSpectra {
   uint64_t frames = 0;                    ///< frames in the span
   double frameRate = 0;                   ///< frames per second measured from the log's frame times; 0 when unknown
-  bool rateFromWholeLog = false;          ///< the span crossed too few whole seconds, so the whole log gave the rate
   std::vector<ChannelSpectrum> channels;  ///< one per shown channel, channel 1 first; empty without a rate
 };
 
 /// The spectra of the AC traces over the frames whose times lie within
 /// [from, to] seconds from the log's start, for each channel of the log
-/// marked in `channels` (channel 1 first). The sample rate is measured from
-/// the span's own frame times, or from the whole log's when the span
-/// crosses fewer than two whole seconds; a log too short for either gives
-/// no spectra. Throws std::invalid_argument for a resolution that is not
+/// marked in `channels` (channel 1 first). The sample rate is the whole
+/// log's (LogFrameRate); a log too short to measure it gives no spectra. Throws std::invalid_argument for a resolution that is not
 /// finite and > 0.
 SpanSpectra SpanSpectrum(const LogSession& session, double from, double to, const std::array<bool, 8>& channels,
                          const SpectrumSettings& settings);

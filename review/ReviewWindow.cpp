@@ -207,7 +207,9 @@ void ReviewWindow::BuildDetectorDocks() {
   m_detectorDock->setObjectName("detector");
   m_detectorDock->setWidget(m_detector);
   m_detectorDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
-  addDockWidget(Qt::RightDockWidgetArea, m_detectorDock);
+  // A tab beside the Spectrum: stacked, neither would have the height its plot or table needs.
+  tabifyDockWidget(m_spectrumDock, m_detectorDock);
+  m_spectrumDock->raise();
   m_whatIf = new WhatIfPanel(m_view, m_detector);
   m_whatIfDock = new QDockWidget(tr("What-if"), this);
   m_whatIfDock->setObjectName("whatif");
@@ -215,7 +217,6 @@ void ReviewWindow::BuildDetectorDocks() {
   m_whatIfDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
   tabifyDockWidget(m_statisticsDock, m_whatIfDock);
   m_statisticsDock->raise();
-  resizeDocks({m_detectorDock}, {420}, Qt::Horizontal);
   // A menu of its own, so the mark key can be found; its shortcut works wherever the focus is.
   QMenu* detector = m_detectorMenu = new QMenu(tr("&Detector"), this);
   QAction* mark = detector->addAction(tr("Drop &mark \"walk starts\""), m_detector, &DetectorPanel::DropMark);

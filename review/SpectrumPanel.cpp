@@ -170,8 +170,7 @@ void SpectrumPanel::SetSpectra(analysis::SpanSpectra spectra, double from, doubl
     m_caption->setText(tr("%1: no channel shown").arg(span));
   } else {
     const analysis::Spectrum& first = m_spectra.channels.front().spectrum;
-    const QString rate =
-        m_spectra.rateFromWholeLog ? tr("%1 frames/s measured over the whole log") : tr("%1 frames/s measured");
+    const QString rate = tr("%1 frames/s measured over the whole log");
     const QString averages = first.averages == 1 ? tr("1 average") : tr("%1 averages").arg(first.averages);
     m_caption->setText(tr("%1: %2, %3 Hz resolution, %4")
                            .arg(span, averages, Figure(first.resolution, 3), rate.arg(m_spectra.frameRate, 0, 'f', 1)));

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/SelectionStatistics.h"
+#include "analysis/SessionArrays.h"
 #include "analysis/SessionNoise.h"
 
 namespace {
@@ -41,6 +42,9 @@ TEST(SelectionStatistics, CountsEveryFrameOfTheClosedSpanAndOnlyShownChannels) {
   }
   const auto second = analysis::SelectionStatistics(session, 0, 1, {false, true});
   EXPECT_TRUE(second.size() == 2 && second[0].channel == 2);
+  // The log's rate, found from its boundaries alone, is what every frame's time gives.
+  const std::vector<double> times = analysis::FrameTimes(session, 0, session.Frames());
+  EXPECT_EQ(analysis::LogFrameRate(session), analysis::MeasureFrameRate(times.data(), times.size()));
 }
 
 TEST(SessionNoise, MeasuresShownChannelsOverTheMarkedSpans) {
