@@ -24,6 +24,7 @@
 #include "analysis/LogTime.h"
 #include "display/Truncation.h"
 #include "review/TraceView.h"
+#include "review/CompactTable.h"
 
 namespace review {
 
@@ -104,11 +105,8 @@ DetectorPanel::DetectorPanel(TraceView* view, QWidget* parent)
   m_table->setColumnCount(7);
   m_table->setHorizontalHeaderLabels(
       {tr("Time (s)"), tr("Wall clock"), tr("Channel"), tr("Peak"), tr("Margin (dB)"), tr("Pulses"), tr("Label")});
-  m_table->verticalHeader()->hide();
-  m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-  m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  MakeCompactTable(*m_table);
   m_table->horizontalHeader()->setStretchLastSection(true);
-  m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_table->setContextMenuPolicy(Qt::ActionsContextMenu);
   auto* remove = new QAction(tr("&Delete mark"), m_table);

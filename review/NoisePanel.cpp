@@ -11,6 +11,8 @@
 #include <QVBoxLayout>
 #include <set>
 
+#include "review/CompactTable.h"
+
 namespace review {
 
 namespace {
@@ -28,10 +30,7 @@ QString SettlingText(const analysis::Settling& s) {
 QTableWidget* MakeTable(const QStringList& headers, QWidget* parent) {
   auto* table = new QTableWidget(0, static_cast<int>(headers.size()), parent);
   table->setHorizontalHeaderLabels(headers);
-  table->verticalHeader()->hide();
-  table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
-  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  MakeCompactTable(*table);
   return table;
 }
 

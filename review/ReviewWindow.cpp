@@ -39,10 +39,6 @@
 namespace review {
 
 namespace {
-/// Least time between two computations of the statistics, milliseconds: a
-/// computation over a 10-minute log of 8 channels takes about as long, so a
-/// change is shown within about twice that, and a drag leaves time to paint.
-constexpr int kStatisticsIntervalMs = 50;
 /// Least time between two computations of the noise figures while a log
 /// grows: they cover the whole log, about 0.3 s an hour of 8 channels.
 constexpr int kNoiseIntervalMs = 2000;
@@ -67,10 +63,10 @@ ReviewWindow::ReviewWindow()
       m_progress(new QProgressBar(this)),
       m_copyStatistics(new QAction(tr("&Copy statistics as CSV"), this)),
       m_statistics(new StatisticsPanel(m_copyStatistics)),
-      m_statisticsDock(new QDockWidget(tr("Statistics"), this)),
+      m_statisticsDock(PanelDock(tr("Statistics"), "statistics", m_statistics)),
       m_copyNoise(new QAction(tr("Copy &noise figures as CSV"), this)),
       m_noise(new NoisePanel(m_copyNoise)),
-      m_noiseDock(new QDockWidget(tr("Noise"), this)) {
+      m_noiseDock(PanelDock(tr("Noise"), "noise", m_noise)) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(tr("Dez Idure Review"));
   setCentralWidget(m_view);
@@ -78,14 +74,8 @@ ReviewWindow::ReviewWindow()
   // Fits a small screen whole, and takes no more than a comfortable share of a large one.
   const QSize available = screen()->availableGeometry().size();
   resize(std::min(1100, available.width() * 9 / 10), std::min(700, available.height() * 9 / 10));
-  m_statisticsDock->setObjectName("statistics");
-  m_statisticsDock->setWidget(m_statistics);
-  m_statisticsDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
   addDockWidget(Qt::BottomDockWidgetArea, m_statisticsDock);
   resizeDocks({m_statisticsDock}, {140}, Qt::Vertical);
-  m_noiseDock->setObjectName("noise");
-  m_noiseDock->setWidget(m_noise);
-  m_noiseDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
   tabifyDockWidget(m_statisticsDock, m_noiseDock);
   m_statisticsDock->raise();
   BuildSpectrumDock();
@@ -103,14 +93,12 @@ ReviewWindow::ReviewWindow()
   // LogFollower::kPollMilliseconds, the window takes them in at this pace.
   m_poll.start(100);
   m_view->OnFollowingChanged([this](bool follow) { m_follow->setChecked(follow); });
-  m_statisticsDelay.setSingleShot(true);
-  connect(&m_statisticsDelay, &QTimer::timeout, this, &ReviewWindow::UpdateStatistics);
   m_view->OnSpanChanged([this] {
-    ScheduleStatistics();
-    ScheduleSpectrum();
+    m_statisticsPace.Request();
+    m_spectrumPace.Request();
   });
   connect(m_statisticsDock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
-    if (visible) ScheduleStatistics();
+    if (visible) m_statisticsPace.Request();
   });
   m_noiseDelay.setSingleShot(true);
   connect(&m_noiseDelay, &QTimer::timeout, this, &ReviewWindow::UpdateNoise);
@@ -201,20 +189,22 @@ void ReviewWindow::BuildMenus() {
   }
 }
 
+QDockWidget* ReviewWindow::PanelDock(const QString& title, const char* name, QWidget* panel) {
+  auto* dock = new QDockWidget(title, this);
+  dock->setObjectName(name);
+  dock->setWidget(panel);
+  dock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+  return dock;
+}
+
 void ReviewWindow::BuildDetectorDocks() {
   m_detector = new DetectorPanel(m_view);
-  m_detectorDock = new QDockWidget(tr("Detector"), this);
-  m_detectorDock->setObjectName("detector");
-  m_detectorDock->setWidget(m_detector);
-  m_detectorDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+  m_detectorDock = PanelDock(tr("Detector"), "detector", m_detector);
   // A tab beside the Spectrum: stacked, neither would have the height its plot or table needs.
   tabifyDockWidget(m_spectrumDock, m_detectorDock);
   m_spectrumDock->raise();
   m_whatIf = new WhatIfPanel(m_view, m_detector);
-  m_whatIfDock = new QDockWidget(tr("What-if"), this);
-  m_whatIfDock->setObjectName("whatif");
-  m_whatIfDock->setWidget(m_whatIf);
-  m_whatIfDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+  m_whatIfDock = PanelDock(tr("What-if"), "whatif", m_whatIf);
   tabifyDockWidget(m_statisticsDock, m_whatIfDock);
   m_statisticsDock->raise();
   // A menu of its own, so the mark key can be found; its shortcut works wherever the focus is.
@@ -236,38 +226,29 @@ void ReviewWindow::ApplyVisibility() {
   view.temperatures = m_temperatures->isChecked();
   for (size_t k = 0; k < m_channels.size(); ++k) view.channels[k] = m_channels[k]->isChecked();
   m_view->update();
-  ScheduleStatistics();
+  m_statisticsPace.Request();
   ScheduleNoise(false);
-  ScheduleSpectrum();
+  m_spectrumPace.Request();
 }
 
-void ReviewWindow::ScheduleStatistics() {
-  if (m_statisticsDelay.isActive()) return;
-  const qint64 since = m_sinceStatistics.isValid() ? m_sinceStatistics.elapsed() : kStatisticsIntervalMs;
-  if (since >= kStatisticsIntervalMs) {
-    UpdateStatistics();
-    return;
-  }
-  m_statisticsDelay.start(static_cast<int>(kStatisticsIntervalMs - since));
-}
-
-void ReviewWindow::UpdateStatistics() {
+bool ReviewWindow::UpdateStatistics() {
   // A hidden panel costs nothing; showing it again recomputes. While a log
   // loads, its growing whole would be recomputed at every poll and hold up
   // the reader: the panel waits until the log is read.
   const bool loading = !m_progress->isHidden();
-  if (!m_follower || loading || !m_statisticsDock->isVisible()) return;
-  m_sinceStatistics.start();
+  if (!m_follower || loading || !m_statisticsDock->isVisible()) return false;
   const PlotView& view = m_view->View();
   const bool selected = m_view->HasSelection();
-  const double from = selected ? view.selectionStart : view.start;
-  const double to = selected ? view.selectionEnd : view.start + view.span;
+  double from = 0;
+  double to = 0;
+  m_view->MeasuredSpan(from, to);
   std::vector<analysis::StatisticsRow> rows;
   {
     const auto lock = m_follower->Lock();
     rows = analysis::SelectionStatistics(m_follower->Session(), from, to, view.channels);
   }
   m_statistics->SetRows(std::move(rows), from, to, selected);
+  return true;
 }
 
 void ReviewWindow::MarkSelection(bool walk) {
@@ -334,10 +315,7 @@ void ReviewWindow::CopyReportCommand() {
 
 void ReviewWindow::CopyStatistics() {
   // The panel may be a change behind a drag that just ended: bring it up to date first.
-  if (m_statisticsDelay.isActive()) {
-    m_statisticsDelay.stop();
-    UpdateStatistics();
-  }
+  m_statisticsPace.Flush();
   QApplication::clipboard()->setText(QString::fromStdString(m_statistics->Csv()));
 }
 
@@ -405,9 +383,9 @@ void ReviewWindow::Poll() {
     const bool wasLoading = !m_progress->isHidden();
     m_progress->hide();
     if (wasLoading) {
-      ScheduleStatistics();
+      m_statisticsPace.Request();
       ScheduleNoise(false);
-      ScheduleSpectrum();
+      m_spectrumPace.Request();
     }
   } else if (progress.bytesAtOpen > 0) {
     m_progress->setValue(static_cast<int>(std::min<uint64_t>(1000, progress.bytesRead * 1000 / progress.bytesAtOpen)));

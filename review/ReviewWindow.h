@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QTimer>
 #include <array>
 #include <memory>
 
 #include "review/LogFollower.h"
+#include "review/PacedUpdate.h"
 
 class QAction;
 class QDockWidget;
@@ -51,12 +51,9 @@ class ReviewWindow : public QMainWindow {
   void ApplyVisibility();
   void ExportImage(bool pdf);
   void ExportSelection();
-  /// Recomputes the Statistics panel now, or once kStatisticsIntervalMs have
-  /// passed since the last computation, so a drag updates it as it goes
-  /// without recomputing on every mouse move.
-  void ScheduleStatistics();
-  /// Recomputes the Statistics panel for the selection, or the whole view without one.
-  void UpdateStatistics();
+  /// Recomputes the Statistics panel for the selection, or the whole view
+  /// without one; false when it did not (hidden, no log, still loading).
+  bool UpdateStatistics();
   /// Puts the Statistics panel's figures on the clipboard as CSV, brought up to date first.
   void CopyStatistics();
 
@@ -75,18 +72,24 @@ class ReviewWindow : public QMainWindow {
   void CopyReportCommand();
   /// Builds the Spectrum dock (ReviewSpectrum.cpp), before the menus that toggle it.
   void BuildSpectrumDock();
-  /// As ScheduleStatistics, for the Spectrum dock.
-  void ScheduleSpectrum();
   /// Recomputes the Spectrum dock for the selection, or the whole view without one.
-  void UpdateSpectrum();
+  bool UpdateSpectrum();
+  /// A dock of the window holding `panel`, closable and movable, named for saved layouts; not yet placed.
+  QDockWidget* PanelDock(const QString& title, const char* name, QWidget* panel);
+
+  /// Least time between two computations of the statistics, milliseconds: a
+  /// computation over a 10-minute log of 8 channels takes about as long, so a
+  /// change is shown within about twice that, and a drag leaves time to paint.
+  static constexpr int kStatisticsIntervalMs = 50;
+  /// The same for the spectrum: a 10-minute span of 8 channels takes about 40
+  /// to 65 ms, so a drag or a followed log leaves most of the time to painting.
+  static constexpr int kSpectrumIntervalMs = 200;
 
   TraceView* m_view;
   std::shared_ptr<LogFollower> m_follower;
   QTimer m_poll;
   /// Gathers the changes of a drag or a growing log into one recomputation.
-  QTimer m_statisticsDelay;
-  /// Time since the panel was last computed; invalid before the first time.
-  QElapsedTimer m_sinceStatistics;
+  PacedUpdate m_statisticsPace{kStatisticsIntervalMs, [this] { return UpdateStatistics(); }};
   uint64_t m_framesShown = 0;
   QLabel* m_skipped;
   QLabel* m_summary;
@@ -112,9 +115,7 @@ class ReviewWindow : public QMainWindow {
 
   SpectrumPanel* m_spectrum = nullptr;
   QDockWidget* m_spectrumDock = nullptr;
-  /// As m_statisticsDelay and m_sinceStatistics, for the Spectrum dock.
-  QTimer m_spectrumDelay;
-  QElapsedTimer m_sinceSpectrum;
+  PacedUpdate m_spectrumPace{kSpectrumIntervalMs, [this] { return UpdateSpectrum(); }};
 };
 
 }  // namespace review

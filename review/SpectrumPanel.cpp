@@ -16,6 +16,7 @@
 
 #include "review/SpectrumPlot.h"
 #include "review/TraceColors.h"
+#include "review/CompactTable.h"
 
 namespace review {
 
@@ -118,11 +119,8 @@ SpectrumPanel::SpectrumPanel(QWidget* parent)
   m_table->setColumnCount(4);
   m_table->setHorizontalHeaderLabels({tr("Channel"), tr("Band RMS"), tr("Above band RMS"), tr("Mains lines")});
   m_table->horizontalHeaderItem(3)->setToolTip(tr("Mains lines that stand out, each with its amplitude in counts"));
-  m_table->verticalHeader()->hide();
-  m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-  m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  MakeCompactTable(*m_table);
   m_table->horizontalHeader()->setStretchLastSection(true);
-  m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_table->setSelectionMode(QAbstractItemView::NoSelection);
   m_table->setFocusPolicy(Qt::NoFocus);
 

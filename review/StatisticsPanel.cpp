@@ -4,6 +4,8 @@
 #include <QHeaderView>
 #include <QMenu>
 
+#include "review/CompactTable.h"
+
 namespace review {
 
 namespace {
@@ -18,13 +20,9 @@ StatisticsPanel::StatisticsPanel(QAction* copyAction, QWidget* parent) : QTableW
   setColumnCount(11);
   setHorizontalHeaderLabels({tr("Channel"), tr("Trace"), tr("N"), tr("Mean"), tr("Min"), tr("Max"), tr("Peak-to-peak"),
                              tr("RMS about mean"), tr("Std dev (N-1)"), tr("Slope (counts/s)"), tr("Duration (s)")});
-  verticalHeader()->hide();
-  // Rows as tight as the text, so the panel shows several channels without taking the plot's room.
-  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  MakeCompactTable(*this);
   setSelectionMode(QAbstractItemView::NoSelection);
   setFocusPolicy(Qt::NoFocus);
-  horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
 }
 
 void StatisticsPanel::SetRows(std::vector<analysis::StatisticsRow> rows, double from, double to, bool selected) {

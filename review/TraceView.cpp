@@ -99,6 +99,11 @@ void TraceView::ShowWholeLog() {
   Changed();
 }
 
+void TraceView::MeasuredSpan(double& from, double& to) const {
+  from = HasSelection() ? m_view.selectionStart : m_view.start;
+  to = HasSelection() ? m_view.selectionEnd : m_view.start + m_view.span;
+}
+
 void TraceView::ZoomToSelection() {
   if (!HasSelection()) return;
   m_view.start = m_view.selectionStart;

@@ -38,6 +38,8 @@ class TraceView : public QWidget {
   void ShowWholeLog();
   void ZoomToSelection();
   bool HasSelection() const { return m_view.selectionEnd > m_view.selectionStart; }
+  /// The span the panels measure, in seconds from the log's start: the selection, or the whole view without one.
+  void MeasuredSpan(double& from, double& to) const;
   /// Moves the shown span, unzoomed, so that `time` (seconds from the log's start) is in its middle; stops following.
   void CentreOn(double time);
   /// The time under the mouse pointer, seconds from the log's start; none when the pointer is not over the traces.

@@ -17,6 +17,7 @@
 #include "analysis/SessionArrays.h"
 #include "review/DetectorPanel.h"
 #include "review/TraceView.h"
+#include "review/CompactTable.h"
 
 namespace review {
 
@@ -83,10 +84,7 @@ WhatIfPanel::WhatIfPanel(TraceView* view, const DetectorPanel* detector, QWidget
   m_message->setWordWrap(true);
   layout->addWidget(m_message);
   ShowWhatIfResults(*m_table, m_results);
-  m_table->verticalHeader()->hide();
-  m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-  m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  MakeCompactTable(*m_table);
   m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
   layout->addWidget(m_table, 1);
   connect(run, &QPushButton::clicked, this, &WhatIfPanel::Run);
