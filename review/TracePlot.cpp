@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QVector>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -28,12 +29,16 @@ struct Pane {
   QString name;
 };
 
+/// Seconds from a log's start that a view can reach, with room to spare:
+/// far beyond any log, and far within what a second count adds up to.
+constexpr double kFarSeconds = 1e12;
+
 /// The wall-clock text of t seconds after a local second, with the given
 /// fraction digits: "hh:mm:ss.fff".
 QString WallClockText(int64_t startSecond, double t, int decimals) {
   // Rounded to the digits shown first, so that 0.9996 s reads as the next second.
   const double scale = std::pow(10.0, decimals);
-  const double rounded = std::round(t * scale) / scale;
+  const double rounded = std::round(std::clamp(t, -kFarSeconds, kFarSeconds) * scale) / scale;
   const double whole = std::floor(rounded);
   const int64_t second = startSecond + disp::TruncToInt64(whole);
   QString text = QString::fromStdString(analysis::TimeOfDayText(second));
@@ -77,7 +82,7 @@ class PlotPainter {
       const int64_t start = m_session.Times().StartSecond();
       const double from = std::max(0.0, m_view.start);
       const double to = std::min(m_session.Times().Duration(), m_view.start + m_view.span);
-      const int64_t dayOf = start + disp::TruncToInt64(std::floor(from));
+      const int64_t dayOf = start + disp::TruncToInt64(std::floor(std::min(from, kFarSeconds)));
       title += QString("   %1 %2 to %3   (%4 s to %5 s, %6 channels, %7 frames)")
                    .arg(QString::fromStdString(analysis::CivilDateText(dayOf / analysis::kSecondsPerDay)))
                    .arg(WallClockText(start, from, 0), WallClockText(start, to, 0))
@@ -156,12 +161,19 @@ class PlotPainter {
     for (const Pane& pane : panes)
       if (pane.trace == Trace::Ac) top = pane.rect.top();
     const double size = LineHeight() * 0.5;
+    // Events come in time order; of those a channel has within a pixel of
+    // the last one drawn only the first is drawn, so a detector set to fire
+    // on the noise (millions of events) still draws in a moment.
+    std::array<double, 8> lastX;
+    lastX.fill(-INFINITY);
     m_painter.save();
     m_painter.setRenderHint(QPainter::Antialiasing);
     for (const analysis::DetectorEvent& event : m_view.events) {
       if (!InView(event.time) || event.channel < 1 || event.channel > 8) continue;
-      if (!m_view.channels[static_cast<size_t>(event.channel - 1)]) continue;
+      const size_t channel = static_cast<size_t>(event.channel - 1);
       const double x = XOf(event.time);
+      if (!m_view.channels[channel] || std::abs(x - lastX[channel]) < 1) continue;
+      lastX[channel] = x;
       const QPointF triangle[] = {{x - size / 2, top}, {x + size / 2, top}, {x, top + size}};
       m_painter.setPen(QPen(Qt::black, 0));
       m_painter.setBrush(TraceColor(event.channel, Trace::Dc));
