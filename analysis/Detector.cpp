@@ -55,14 +55,18 @@ double DetectorEvent::MarginDb() const {
 Detector::Detector(int channel, double thresholdCounts, const DetectorSettings& settings)
     : m_channel(channel), m_threshold(thresholdCounts), m_settings(settings) {
   if (!FiniteNonNegative(thresholdCounts) || settings.pulses < 1 || !FiniteNonNegative(settings.windowSeconds) ||
-      !FiniteNonNegative(settings.blindSeconds) || !FiniteNonNegative(settings.singlePulseMultiple)) {
+      !FiniteNonNegative(settings.blindSeconds) || !FiniteNonNegative(settings.singlePulseMultiple) ||
+      !FiniteNonNegative(settings.warmUpSeconds)) {
     throw std::invalid_argument(
-        "detector: threshold, window, blind time and single-pulse multiple must be finite and >= 0, pulses >= 1");
+        "detector: threshold, window, blind time, single-pulse multiple and warm-up must be finite and >= 0, "
+        "pulses >= 1");
   }
 }
 
 void Detector::Feed(const double* values, const double* times, size_t size) {
   for (size_t i = 0; i < size; ++i) {
+    if (!m_lastTime || times[i] - *m_lastTime > kDetectorGapSeconds) m_warmUntil = times[i] + m_settings.warmUpSeconds;
+    m_lastTime = times[i];
     const double v = values[i];
     const int side = v > m_threshold ? 1 : (v < -m_threshold ? -1 : 0);
     if (m_current.sign != 0 && side != m_current.sign) EndPulse();
@@ -79,6 +83,7 @@ void Detector::EndPulse() {
   const Pulse pulse = m_current;
   m_current = Pulse{};
   if (m_blindUntil && pulse.start < *m_blindUntil) return;
+  if (pulse.start < m_warmUntil) return;
   const auto tooOld = [&](const Pulse& p) { return pulse.start - p.start > m_settings.windowSeconds; };
   m_counted.erase(m_counted.begin(), std::find_if_not(m_counted.begin(), m_counted.end(), tooOld));
   if (m_settings.alternate && !m_counted.empty() && m_counted.back().sign == pulse.sign) m_counted.clear();
@@ -182,13 +187,14 @@ std::vector<DetectorSettings> SettingsGrid(const DetectorSettings& base, const s
 
 std::string WhatIfCsv(const std::vector<WhatIfResult>& results) {
   std::string csv =
-      "threshold,threshold_unit,pulses,window_s,blind_s,alternate,single_pulse_multiple,walks_caught,walks_missed,"
-      "false_events,quiet_hours,false_per_quiet_hour\n";
+      "threshold,threshold_unit,pulses,window_s,blind_s,alternate,single_pulse_multiple,warm_up_s,walks_caught,"
+      "walks_missed,false_events,quiet_hours,false_per_quiet_hour\n";
   for (const WhatIfResult& r : results) {
     const DetectorSettings& s = r.settings;
     csv += FormatNumber(s.threshold) + (s.inQuietRms ? ",quiet_rms," : ",counts,") + std::to_string(s.pulses) + ',' +
            FormatNumber(s.windowSeconds) + ',' + FormatNumber(s.blindSeconds) + ',' + (s.alternate ? "1" : "0") + ',' +
-           FormatNumber(s.singlePulseMultiple) + ',' + std::to_string(r.walksCaught) + ',' +
+           FormatNumber(s.singlePulseMultiple) + ',' + FormatNumber(s.warmUpSeconds) + ',' +
+           std::to_string(r.walksCaught) + ',' +
            std::to_string(r.walksMissed) + ',' + std::to_string(r.falseEvents) + ',' + FormatNumber(r.quietHours) +
            ',' + FormatNumber(r.falsePerQuietHour) + '\n';
   }

@@ -20,7 +20,15 @@ struct DetectorSettings {
   /// A pulse whose peak reaches this multiple of T is an event on its own,
   /// whatever N and W say (blind time still applies); 0 turns the rule off.
   double singlePulseMultiple = 0;
+  /// After the first frame and after each gap of more than kDetectorGapSeconds
+  /// between frames, no pulse counts for this many seconds: a board's
+  /// detector stays blank while its filter settles after power-up or a
+  /// reconnect. 0 counts from the first frame on.
+  double warmUpSeconds = 0;
 };
+
+/// A longer step between two frames is a gap (a stop, a reconnect) after which the detector warms up again.
+constexpr double kDetectorGapSeconds = 1;
 
 /// T in counts for a channel whose quiet RMS is quietRms.
 double ThresholdCounts(const DetectorSettings& settings, double quietRms);
@@ -79,6 +87,8 @@ class Detector {
   Pulse m_current;  ///< sign 0: inside the band
   std::vector<Pulse> m_counted;
   std::optional<double> m_blindUntil;
+  std::optional<double> m_lastTime;  ///< the last frame fed
+  double m_warmUntil = 0;            ///< pulses starting before this do not count
   std::vector<DetectorEvent> m_events;
 };
 

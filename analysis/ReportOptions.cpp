@@ -80,10 +80,11 @@ bool ParseSetting(const std::string& key, const std::string& value, DetectorSett
     settings.pulses = *n;
     return true;
   }
-  if (key == "window" || key == "blind") {
+  if (key == "window" || key == "blind" || key == "warmup") {
     const auto seconds = ParseDecimal(value);
     if (!seconds) return false;
-    (key == "window" ? settings.windowSeconds : settings.blindSeconds) = *seconds;
+    (key == "window" ? settings.windowSeconds : key == "blind" ? settings.blindSeconds : settings.warmUpSeconds) =
+        *seconds;
     return true;
   }
   if (key == "single") {
@@ -120,14 +121,15 @@ std::optional<TimeSpan> ParseSpan(const std::string& text, std::string& error) {
 }
 
 std::optional<DetectorSettings> ParseDetectorSettings(const std::string& text, std::string& error) {
-  static const std::set<std::string> kKeys = {"threshold", "pulses", "window", "blind", "alternate", "single"};
+  static const std::set<std::string> kKeys = {"threshold", "pulses",    "window", "blind",
+                                                "alternate", "single", "warmup"};
   DetectorSettings settings;
   std::set<std::string> seen;
   for (const std::string& item : Split(text, ',')) {
     const size_t equals = item.find('=');
     const std::string key = item.substr(0, equals);
     if (equals == std::string::npos || kKeys.count(key) == 0) {
-      error = "'" + item + "' is not one of threshold=, pulses=, window=, blind=, alternate=, single=";
+      error = "'" + item + "' is not one of threshold=, pulses=, window=, blind=, alternate=, single=, warmup=";
       return std::nullopt;
     }
     if (!seen.insert(key).second) {
@@ -161,7 +163,7 @@ std::string FormatDetectorSettings(const DetectorSettings& s) {
   return "threshold=" + FormatNumber(s.threshold) + (s.inQuietRms ? kRmsSuffix : "") +
          ",pulses=" + std::to_string(s.pulses) + ",window=" + FormatNumber(s.windowSeconds) +
          ",blind=" + FormatNumber(s.blindSeconds) + ",alternate=" + (s.alternate ? "1" : "0") +
-         ",single=" + FormatNumber(s.singlePulseMultiple);
+         ",single=" + FormatNumber(s.singlePulseMultiple) + ",warmup=" + FormatNumber(s.warmUpSeconds);
 }
 
 }  // namespace analysis

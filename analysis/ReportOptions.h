@@ -26,6 +26,7 @@ std::string FormatSpan(const TimeSpan& span);
 ///   blind=2           B in seconds (>= 0)
 ///   alternate=1       sign alternation required (1) or not (0)
 ///   single=5          one pulse reaching 5 x T is an event on its own (>= 1; 0: off)
+///   warmup=10         no pulse counts for 10 s after the start and each gap (>= 0)
 /// Returns nothing, with the reason in error, for an unknown or repeated
 /// key, a malformed value or one out of range.
 std::optional<DetectorSettings> ParseDetectorSettings(const std::string& text, std::string& error);

@@ -94,6 +94,7 @@ DetectorPanel::DetectorPanel(TraceView* view, QWidget* parent)
       m_blind(new QDoubleSpinBox(this)),
       m_alternate(new QCheckBox(tr("Alternating signs"), this)),
       m_single(new QDoubleSpinBox(this)),
+      m_warmUp(new QDoubleSpinBox(this)),
       m_message(new QLabel(this)),
       m_table(new QTableWidget(this)),
       m_rates(new QLabel(this)) {
@@ -157,8 +158,15 @@ QWidget* DetectorPanel::BuildSettings() {
   m_single->setPrefix(tr("x "));
   m_single->setToolTip(tr("One pulse reaching this multiple of T is an event on its own"));
   form->addRow(tr("Single pulse"), m_single);
+  m_warmUp->setRange(0, 3600);
+  m_warmUp->setDecimals(1);
+  m_warmUp->setSuffix(tr(" s"));
+  m_warmUp->setValue(defaults.warmUpSeconds);
+  m_warmUp->setToolTip(tr("No pulse counts for this long after the log's start and after each gap, "
+                          "while the AC filter settles"));
+  form->addRow(tr("Warm-up"), m_warmUp);
   auto changed = [this] { m_settingsChanged = true; };
-  for (QDoubleSpinBox* spin : {m_threshold, m_window, m_blind, m_single}) {
+  for (QDoubleSpinBox* spin : {m_threshold, m_window, m_blind, m_single, m_warmUp}) {
     connect(spin, &QDoubleSpinBox::valueChanged, this, changed);
   }
   connect(m_pulses, &QSpinBox::valueChanged, this, changed);
@@ -176,6 +184,7 @@ analysis::DetectorSettings DetectorPanel::Settings() const {
   s.blindSeconds = m_blind->value();
   s.alternate = m_alternate->isChecked();
   s.singlePulseMultiple = m_single->value();
+  s.warmUpSeconds = m_warmUp->value();
   return s;
 }
 

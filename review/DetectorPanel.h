@@ -87,6 +87,7 @@ class DetectorPanel : public QWidget {
   QDoubleSpinBox* m_blind;
   QCheckBox* m_alternate;
   QDoubleSpinBox* m_single;
+  QDoubleSpinBox* m_warmUp;
   QLabel* m_message;
   QTableWidget* m_table;
   QLabel* m_rates;

@@ -23,7 +23,7 @@ constexpr const char* kUsage =
     "  --quiet FROM-TO     a span with nobody in the field, in seconds from the log's start\n"
     "                      (12.5, 1:30 or 1:02:03); several may be given\n"
     "  --walk FROM-TO      a span with someone walking; several may be given\n"
-    "  --detector SETTINGS threshold=40|3xrms,pulses=2,window=5,blind=2,alternate=1,single=5\n"
+    "  --detector SETTINGS threshold=40|3xrms,pulses=2,window=5,blind=2,alternate=1,single=5,warmup=10\n"
     "  -h, --help          show this help and exit\n"
     "  -v, --version       show the version and exit\n"
     "Exit status of --report: 0 done, 1 the log could not be read, 2 a usage error.\n";

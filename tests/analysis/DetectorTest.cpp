@@ -46,7 +46,7 @@ std::vector<DetectorEvent> Detect(const Trace& trace, const DetectorSettings& se
 
 struct RuleCase {
   const char* name;
-  DetectorSettings settings;  // threshold, inQuietRms, pulses, window, blind, alternate, single-pulse multiple
+  DetectorSettings settings;  // threshold, inQuietRms, pulses, window, blind, alternate, single-pulse multiple, warm-up
   std::vector<PulseSpec> pulses;
   std::vector<double> eventTimes;
   std::vector<double> firstPulseTimes;
@@ -75,6 +75,7 @@ TEST(Detector, FollowsPulseCountWindowBlindTimeAndAlternation) {
        {2, 6},
        {2, 6}},
       {"count reached first", {40, false, 2, 5, 0, false, 5}, {{1, 50}, {2, 250}, {3, 50}}, {2}, {1}},
+      {"warm-up blanks the start", {40, false, 1, 5, 0, false, 0, 3}, {{1, 50}, {2.7, 50}, {3.2, 50}}, {3.2}, {3.2}},
   };
   for (const RuleCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -89,6 +90,24 @@ TEST(Detector, FollowsPulseCountWindowBlindTimeAndAlternation) {
       }
       EXPECT_EQ(events[i].channel, 3);
     }
+  }
+}
+
+TEST(Detector, WarmsUpAgainAfterAGap) {
+  // Pulses at 1, 6 and 9 s; frames after 5 s come 5 s later, as after a reconnect.
+  Trace trace = MakeTrace({{1, 50}, {6, 50}, {9, 50}}, 12);
+  for (double& t : trace.times)
+    if (t > 5 - 1e-9) t += 5;
+  const struct {
+    double warmUp;
+    std::vector<double> eventTimes;
+  } cases[] = {{0, {1, 11, 14}}, {3, {14}}};
+  for (const auto& c : cases) {
+    DetectorSettings settings{40, false, 1, 5, 0, false, 0, c.warmUp};
+    std::vector<double> times;
+    for (const DetectorEvent& e : Detect(trace, settings)) times.push_back(e.time);
+    ASSERT_EQ(times.size(), c.eventTimes.size()) << c.warmUp;
+    for (size_t i = 0; i < times.size(); ++i) EXPECT_NEAR(times[i], c.eventTimes[i], 1e-9) << c.warmUp;
   }
 }
 
@@ -112,6 +131,7 @@ TEST(Detector, RejectsUnusableSettings) {
   EXPECT_THROW(analysis::Detector(1, 40, {40, false, 0, 5, 2, false}), std::invalid_argument);
   EXPECT_THROW(analysis::Detector(1, 40, {40, false, 1, -5, 2, false}), std::invalid_argument);
   EXPECT_THROW(analysis::Detector(1, 40, {40, false, 1, 5, 2, false, NAN}), std::invalid_argument);
+  EXPECT_THROW(analysis::Detector(1, 40, {40, false, 1, 5, 2, false, 0, -1}), std::invalid_argument);
 }
 
 TEST(Detector, SameEventsWhetherFedWholeOrInPieces) {

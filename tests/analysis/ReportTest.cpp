@@ -51,7 +51,7 @@ TEST(ReportOptions, ParsesSpansInSecondsOrClockForm) {
 TEST(ReportOptions, ParsesDetectorSettingsAndRejectsMistakes) {
   std::string error;
   const auto s =
-      analysis::ParseDetectorSettings("threshold=3.5xrms,pulses=2,window=5,blind=0.5,alternate=1,single=5", error);
+      analysis::ParseDetectorSettings("threshold=3.5xrms,pulses=2,window=5,blind=0.5,alternate=1,single=5,warmup=8", error);
   ASSERT_TRUE(s) << error;
   EXPECT_EQ(s->threshold, 3.5);
   EXPECT_TRUE(s->inQuietRms);
@@ -60,14 +60,16 @@ TEST(ReportOptions, ParsesDetectorSettingsAndRejectsMistakes) {
   EXPECT_EQ(s->blindSeconds, 0.5);
   EXPECT_TRUE(s->alternate);
   EXPECT_EQ(s->singlePulseMultiple, 5);
-  EXPECT_EQ(analysis::FormatDetectorSettings(*s), "threshold=3.5xrms,pulses=2,window=5,blind=0.5,alternate=1,single=5");
+  EXPECT_EQ(s->warmUpSeconds, 8);
+  EXPECT_EQ(analysis::FormatDetectorSettings(*s),
+            "threshold=3.5xrms,pulses=2,window=5,blind=0.5,alternate=1,single=5,warmup=8");
   const auto counts = analysis::ParseDetectorSettings("threshold=40", error);
   ASSERT_TRUE(counts);
   EXPECT_FALSE(counts->inQuietRms);
   EXPECT_EQ(counts->pulses, analysis::DetectorSettings{}.pulses);
   EXPECT_EQ(counts->singlePulseMultiple, 0);
   for (const char* bad : {"threshold=0", "threshold=-4", "threshold=xrms", "pulses=0", "pulses=101", "pulses=2.5",
-                          "window=-1", "blind=inf", "alternate=yes", "single=0.5", "single=-5", "speed=3", "threshold",
+                          "window=-1", "blind=inf", "alternate=yes", "single=0.5", "single=-5", "warmup=-2", "speed=3", "threshold",
                           "pulses=1,pulses=2", "", "threshold=40,"}) {
     SCOPED_TRACE(bad);
     error.clear();
@@ -104,7 +106,7 @@ TEST(Report, GivesEveryFigureOrNullWhereItCannotBeComputed) {
   EXPECT_TRUE(c["spectrum"].is_object());
   EXPECT_DOUBLE_EQ(c["events"]["threshold_counts"].get<double>(), 10);
   EXPECT_EQ(c["events"]["count"], 4);  // each swing sample crosses to the other side
-  EXPECT_EQ(report["detector"], "threshold=10xrms,pulses=1,window=5,blind=0.1,alternate=0,single=0");
+  EXPECT_EQ(report["detector"], "threshold=10xrms,pulses=1,window=5,blind=0.1,alternate=0,single=0,warmup=0");
 
   // No spans, no temperatures, too short for a frame rate.
   const analysis::ChannelRecording bare{1, 3, times.data(), dc.data(), ac.data(), nullptr};

@@ -57,7 +57,7 @@ TEST(SessionDetector, FollowedLogGivesTheEventsOfTheSameFramesReadWhole) {
     const char* name;
     DetectorSetup setup;
   } cases[] = {
-      {"counts", {{100, false, 2, 3, 1, true, 0}, {}}},
+      {"counts, with a warm-up", {{100, false, 2, 3, 1, true, 0, 4}, {}}},
       {"quiet RMS of settled frames", {{8, true, 1, 5, 2, false, 0}, {{15, 24}}}},
       {"quiet span reaching past the end", {{8, true, 2, 5, 0.5, false, 3}, {{15, 24}, {30, 1000}}}},
   };
