@@ -43,6 +43,12 @@ double CoveredSeconds(std::vector<TimeSpan> spans, double from, double to) {
 
 }  // namespace
 
+bool operator==(const DetectorSettings& a, const DetectorSettings& b) {
+  return a.threshold == b.threshold && a.inQuietRms == b.inQuietRms && a.pulses == b.pulses &&
+         a.windowSeconds == b.windowSeconds && a.blindSeconds == b.blindSeconds && a.alternate == b.alternate &&
+         a.singlePulseMultiple == b.singlePulseMultiple && a.warmUpSeconds == b.warmUpSeconds;
+}
+
 double ThresholdCounts(const DetectorSettings& settings, double quietRms) {
   return settings.inQuietRms ? settings.threshold * quietRms : settings.threshold;
 }

@@ -27,6 +27,10 @@ struct DetectorSettings {
   double warmUpSeconds = 0;
 };
 
+/// Every knob equal: a detector run with either gives the same events.
+bool operator==(const DetectorSettings& a, const DetectorSettings& b);
+inline bool operator!=(const DetectorSettings& a, const DetectorSettings& b) { return !(a == b); }
+
 /// A longer step between two frames is a gap (a stop, a reconnect) after which the detector warms up again.
 constexpr double kDetectorGapSeconds = 1;
 

@@ -9,12 +9,6 @@ namespace analysis {
 
 namespace {
 
-bool SameSettings(const DetectorSettings& a, const DetectorSettings& b) {
-  return a.threshold == b.threshold && a.inQuietRms == b.inQuietRms && a.pulses == b.pulses &&
-         a.windowSeconds == b.windowSeconds && a.blindSeconds == b.blindSeconds && a.alternate == b.alternate &&
-         a.singlePulseMultiple == b.singlePulseMultiple;
-}
-
 bool SameSpans(const std::vector<TimeSpan>& a, const std::vector<TimeSpan>& b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                     [](const TimeSpan& x, const TimeSpan& y) { return x.from == y.from && x.to == y.to; });
@@ -42,7 +36,7 @@ void SessionDetector::Reset() {
 }
 
 bool SessionDetector::MustRestart(const LogSession& session, const DetectorSetup& setup) const {
-  if (!m_setup || !SameSettings(m_setup->settings, setup.settings)) return true;
+  if (!m_setup || m_setup->settings != setup.settings) return true;
   if (setup.settings.inQuietRms && !SameSpans(m_setup->quiet, setup.quiet)) return true;
   if (session.Frames() < m_frames || SettledFrames(session) < m_fed) return true;
   // No detectors for the log's channels: the last update lacked quiet samples or saw no frames.

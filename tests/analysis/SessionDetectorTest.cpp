@@ -82,6 +82,29 @@ TEST(SessionDetector, FollowedLogGivesTheEventsOfTheSameFramesReadWhole) {
   }
 }
 
+// Any knob changed starts the run again, so the events are those of the new settings.
+TEST(SessionDetector, EveryChangedSettingRestartsTheRun) {
+  analysis::LogSession session;
+  Append(session, MakeFrames(), 0, static_cast<size_t>(kSeconds * kFramesPerSecond));
+  const analysis::DetectorSettings base{100, false, 1, 3, 1, false, 0, 0};
+  std::vector<analysis::DetectorSettings> changed(7, base);
+  changed[0].threshold = 300;
+  changed[1].pulses = 3;
+  changed[2].windowSeconds = 0.5;
+  changed[3].blindSeconds = 5;
+  changed[4].alternate = true;
+  changed[5].singlePulseMultiple = 2;
+  changed[6].warmUpSeconds = 12;
+  for (const analysis::DetectorSettings& settings : changed) {
+    analysis::SessionDetector followed;
+    followed.Update(session, {base, {}});
+    followed.Update(session, {settings, {}});
+    analysis::SessionDetector fresh;
+    fresh.Update(session, {settings, {}});
+    ExpectSameEvents(followed.Events(), fresh.Events());
+  }
+}
+
 TEST(SessionDetector, ThresholdInQuietRmsNeedsQuietSamples) {
   analysis::LogSession session;
   Append(session, MakeFrames(), 0, 5 * kFramesPerSecond);
