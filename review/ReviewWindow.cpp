@@ -309,6 +309,7 @@ void ReviewWindow::CopyReportCommand() {
   std::string command = "dezidure-review --report " + ShellWord(m_follower->Path());
   for (const analysis::TimeSpan& span : m_view->View().quietSpans) command += " --quiet " + analysis::FormatSpan(span);
   for (const analysis::TimeSpan& span : m_view->View().walkSpans) command += " --walk " + analysis::FormatSpan(span);
+  command += " --detector " + analysis::FormatDetectorSettings(m_detector->Settings());
   QApplication::clipboard()->setText(QString::fromStdString(command));
   statusBar()->showMessage(tr("Copied: %1").arg(QString::fromStdString(command)), 5000);
 }

@@ -68,7 +68,7 @@ class ReviewWindow : public QMainWindow {
   void ScheduleNoise(bool soon);
   /// Recomputes the Noise panel over the whole log with the marked spans.
   void UpdateNoise();
-  /// Puts on the clipboard the command that reports this log with the marked spans.
+  /// Puts on the clipboard the command that reports this log with the marked spans and the detector's settings.
   void CopyReportCommand();
   /// Builds the Spectrum dock (ReviewSpectrum.cpp), before the menus that toggle it.
   void BuildSpectrumDock();
