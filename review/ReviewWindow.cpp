@@ -30,7 +30,7 @@
 #include "analysis/SessionNoise.h"
 #include "analysis/SpanExport.h"
 #include "review/NoisePanel.h"
-#include "review/SpectrumPanel.h"
+#include "review/DensityPanel.h"
 #include "review/DetectorPanel.h"
 #include "review/StatisticsPanel.h"
 #include "review/TraceView.h"
@@ -78,7 +78,7 @@ ReviewWindow::ReviewWindow()
   resizeDocks({m_statisticsDock}, {140}, Qt::Vertical);
   tabifyDockWidget(m_statisticsDock, m_noiseDock);
   m_statisticsDock->raise();
-  BuildSpectrumDock();
+  BuildDensityDock();
   BuildDetectorDocks();
   BuildMenus();
   statusBar()->addWidget(m_summary, 1);
@@ -95,7 +95,7 @@ ReviewWindow::ReviewWindow()
   m_view->OnFollowingChanged([this](bool follow) { m_follow->setChecked(follow); });
   m_view->OnSpanChanged([this] {
     m_statisticsPace.Request();
-    m_spectrumPace.Request();
+    m_densityPace.Request();
   });
   connect(m_statisticsDock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
     if (visible) m_statisticsPace.Request();
@@ -145,7 +145,7 @@ void ReviewWindow::BuildMenus() {
   view->addAction(tr("Zoom &out"), m_view, [this] { m_view->ZoomBy(2); })->setShortcut(Qt::Key_Minus);
   view->addAction(m_statisticsDock->toggleViewAction());
   view->addAction(m_noiseDock->toggleViewAction());
-  view->addAction(m_spectrumDock->toggleViewAction());
+  view->addAction(m_densityDock->toggleViewAction());
   view->addAction(m_detectorDock->toggleViewAction());
   view->addAction(m_whatIfDock->toggleViewAction());
   view->addSeparator();
@@ -201,8 +201,8 @@ void ReviewWindow::BuildDetectorDocks() {
   m_detector = new DetectorPanel(m_view);
   m_detectorDock = PanelDock(tr("Detector"), "detector", m_detector);
   // A tab beside the Spectrum: stacked, neither would have the height its plot or table needs.
-  tabifyDockWidget(m_spectrumDock, m_detectorDock);
-  m_spectrumDock->raise();
+  tabifyDockWidget(m_densityDock, m_detectorDock);
+  m_densityDock->raise();
   m_whatIf = new WhatIfPanel(m_view, m_detector);
   m_whatIfDock = PanelDock(tr("What-if"), "whatif", m_whatIf);
   tabifyDockWidget(m_statisticsDock, m_whatIfDock);
@@ -228,7 +228,7 @@ void ReviewWindow::ApplyVisibility() {
   m_view->update();
   m_statisticsPace.Request();
   ScheduleNoise(false);
-  m_spectrumPace.Request();
+  m_densityPace.Request();
 }
 
 bool ReviewWindow::UpdateStatistics() {
@@ -359,7 +359,7 @@ void ReviewWindow::CloseLog() {
   m_view->MutableView().walkSpans.clear();
   m_noise->SetSpans({}, {});
   m_noise->SetRows({});
-  m_spectrum->Clear();
+  m_density->Clear();
   m_progress->hide();
   m_skipped->clear();
   m_summary->clear();
@@ -386,7 +386,7 @@ void ReviewWindow::Poll() {
     if (wasLoading) {
       m_statisticsPace.Request();
       ScheduleNoise(false);
-      m_spectrumPace.Request();
+      m_densityPace.Request();
     }
   } else if (progress.bytesAtOpen > 0) {
     m_progress->setValue(static_cast<int>(std::min<uint64_t>(1000, progress.bytesRead * 1000 / progress.bytesAtOpen)));

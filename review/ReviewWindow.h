@@ -17,7 +17,7 @@ class QProgressBar;
 namespace review {
 
 class NoisePanel;
-class SpectrumPanel;
+class DensityPanel;
 class DetectorPanel;
 class StatisticsPanel;
 class TraceView;
@@ -70,10 +70,10 @@ class ReviewWindow : public QMainWindow {
   void UpdateNoise();
   /// Puts on the clipboard the command that reports this log with the marked spans and the detector's settings.
   void CopyReportCommand();
-  /// Builds the Spectrum dock (ReviewSpectrum.cpp), before the menus that toggle it.
-  void BuildSpectrumDock();
+  /// Builds the Spectrum dock (ReviewDensity.cpp), before the menus that toggle it.
+  void BuildDensityDock();
   /// Recomputes the Spectrum dock for the selection, or the whole view without one.
-  bool UpdateSpectrum();
+  bool UpdateDensity();
   /// A dock of the window holding `panel`, closable and movable, named for saved layouts; not yet placed.
   QDockWidget* PanelDock(const QString& title, const char* name, QWidget* panel);
 
@@ -83,7 +83,7 @@ class ReviewWindow : public QMainWindow {
   static constexpr int kStatisticsIntervalMs = 50;
   /// The same for the spectrum: a 10-minute span of 8 channels takes about 40
   /// to 65 ms, so a drag or a followed log leaves most of the time to painting.
-  static constexpr int kSpectrumIntervalMs = 200;
+  static constexpr int kDensityIntervalMs = 200;
 
   TraceView* m_view;
   std::shared_ptr<LogFollower> m_follower;
@@ -113,9 +113,9 @@ class ReviewWindow : public QMainWindow {
   QAction* m_temperatures = nullptr;
   std::array<QAction*, 8> m_channels{};
 
-  SpectrumPanel* m_spectrum = nullptr;
-  QDockWidget* m_spectrumDock = nullptr;
-  PacedUpdate m_spectrumPace{kSpectrumIntervalMs, [this] { return UpdateSpectrum(); }};
+  DensityPanel* m_density = nullptr;
+  QDockWidget* m_densityDock = nullptr;
+  PacedUpdate m_densityPace{kDensityIntervalMs, [this] { return UpdateDensity(); }};
 };
 
 }  // namespace review

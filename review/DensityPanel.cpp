@@ -1,4 +1,4 @@
-#include "review/SpectrumPanel.h"
+#include "review/DensityPanel.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -14,21 +14,21 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "review/SpectrumPlot.h"
+#include "review/DensityPlot.h"
 #include "review/TraceColors.h"
 #include "review/CompactTable.h"
 
 namespace review {
 
 /// The plot on screen: draws the picture it holds, and offers the copy in its context menu.
-class SpectrumView : public QWidget {
+class DensityView : public QWidget {
  public:
-  SpectrumView(const SpectrumPanel& panel, QWidget* parent) : QWidget(parent), m_panel(panel) {
+  DensityView(const DensityPanel& panel, QWidget* parent) : QWidget(parent), m_panel(panel) {
     setMinimumSize(240, 180);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   }
 
-  void SetPicture(SpectrumPicture picture) {
+  void SetPicture(DensityPicture picture) {
     m_picture = std::move(picture);
     update();
   }
@@ -36,7 +36,7 @@ class SpectrumView : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    DrawSpectrum(painter, QRectF(rect()), m_picture);
+    DrawDensity(painter, QRectF(rect()), m_picture);
   }
 
   void contextMenuEvent(QContextMenuEvent* event) override {
@@ -49,8 +49,8 @@ class SpectrumView : public QWidget {
   }
 
  private:
-  const SpectrumPanel& m_panel;
-  SpectrumPicture m_picture;
+  const DensityPanel& m_panel;
+  DensityPicture m_picture;
 };
 
 namespace {
@@ -92,13 +92,13 @@ QDoubleSpinBox* BandBox(double value, QWidget* parent) {
 
 }  // namespace
 
-SpectrumPanel::SpectrumPanel(QWidget* parent)
+DensityPanel::DensityPanel(QWidget* parent)
     : QWidget(parent),
       m_caption(new QLabel(this)),
       m_resolution(new QComboBox(this)),
-      m_bandFrom(BandBox(analysis::SpectrumSettings{}.bandFrom, this)),
-      m_bandTo(BandBox(analysis::SpectrumSettings{}.bandTo, this)),
-      m_plot(new SpectrumView(*this, this)),
+      m_bandFrom(BandBox(analysis::DensitySettings{}.bandFrom, this)),
+      m_bandTo(BandBox(analysis::DensitySettings{}.bandTo, this)),
+      m_plot(new DensityView(*this, this)),
       m_table(new QTableWidget(this)) {
   for (double r : kResolutions) m_resolution->addItem(tr("%1 Hz").arg(r), r);
   m_resolution->setCurrentIndex(kDefaultResolution);
@@ -137,28 +137,28 @@ SpectrumPanel::SpectrumPanel(QWidget* parent)
   Clear();
 }
 
-analysis::SpectrumSettings SpectrumPanel::Settings() const {
-  analysis::SpectrumSettings settings;
+analysis::DensitySettings DensityPanel::Settings() const {
+  analysis::DensitySettings settings;
   settings.resolution = m_resolution->currentData().toDouble();
   settings.bandFrom = m_bandFrom->value();
   settings.bandTo = m_bandTo->value();
   return settings;
 }
 
-void SpectrumPanel::SettingsChanged() {
+void DensityPanel::SettingsChanged() {
   if (m_settingsChanged) m_settingsChanged();
 }
 
-void SpectrumPanel::Clear() {
+void DensityPanel::Clear() {
   m_spectra = {};
   m_caption->setText(tr("No log open"));
   ShowTable();
-  SpectrumPicture picture;
+  DensityPicture picture;
   picture.hint = tr("Open a log and select a span (right drag) to see its spectrum");
   m_plot->SetPicture(std::move(picture));
 }
 
-void SpectrumPanel::SetSpectra(analysis::SpanSpectra spectra, double from, double to, bool selected) {
+void DensityPanel::SetDensities(analysis::SpanDensities spectra, double from, double to, bool selected) {
   m_spectra = std::move(spectra);
   const QString span =
       (selected ? tr("Selection %1 s to %2 s") : tr("Whole view %1 s to %2 s")).arg(Figure(from, 6), Figure(to, 6));
@@ -177,7 +177,7 @@ void SpectrumPanel::SetSpectra(analysis::SpanSpectra spectra, double from, doubl
   ShowPlot();
 }
 
-void SpectrumPanel::ShowTable() {
+void DensityPanel::ShowTable() {
   const int rows = static_cast<int>(m_spectra.channels.size());
   m_table->setRowCount(rows);
   // As tall as its rows, so the plot keeps the rest of the dock.
@@ -187,7 +187,7 @@ void SpectrumPanel::ShowTable() {
   // A band picked upside down holds no bin: its RMS is no figure, not zero.
   const bool band = Settings().bandTo > Settings().bandFrom;
   for (size_t r = 0; r < m_spectra.channels.size(); ++r) {
-    const analysis::ChannelSpectrum& c = m_spectra.channels[r];
+    const analysis::ChannelDensity& c = m_spectra.channels[r];
     const bool measured = c.spectrum.averages > 0;
     QStringList mains;
     for (const analysis::MainsPeak& peak : c.mains) {
@@ -210,16 +210,16 @@ void SpectrumPanel::ShowTable() {
   }
 }
 
-void SpectrumPanel::ShowPlot() {
-  SpectrumPicture picture;
-  const analysis::SpectrumSettings settings = Settings();
+void DensityPanel::ShowPlot() {
+  DensityPicture picture;
+  const analysis::DensitySettings settings = Settings();
   picture.bandFrom = settings.bandFrom;
   picture.bandTo = settings.bandTo;
   picture.sampleRate = m_spectra.frameRate;
   picture.hint = tr("Select a span with more frames to see its spectrum");
-  for (const analysis::ChannelSpectrum& c : m_spectra.channels) {
+  for (const analysis::ChannelDensity& c : m_spectra.channels) {
     if (c.spectrum.averages == 0) continue;
-    SpectrumCurve curve;
+    DensityCurve curve;
     curve.color = TraceColor(c.channel, analysis::Trace::Ac);
     for (size_t k = 1; k < c.spectrum.psd.size(); ++k) {
       curve.frequencies.push_back(c.spectrum.Frequency(k));
@@ -230,7 +230,7 @@ void SpectrumPanel::ShowPlot() {
       const QString name = MainsName(peak, m_spectra.frameRate);
       // One mark per line, however many channels show it.
       const bool known = std::any_of(picture.marks.begin(), picture.marks.end(),
-                                     [&](const SpectrumMark& mark) { return mark.label == name; });
+                                     [&](const DensityMark& mark) { return mark.label == name; });
       if (!known) picture.marks.push_back({peak.apparentHz, name});
     }
   }

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "analysis/SpanSpectrum.h"
+#include "analysis/SpanDensity.h"
 
 class QComboBox;
 class QDoubleSpinBox;
@@ -13,7 +13,7 @@ class QTableWidget;
 
 namespace review {
 
-class SpectrumView;
+class DensityView;
 
 /// The spectrum of the selected span (or the whole view): a caption with
 /// the averages, the resolution and the measured frame rate; the resolution
@@ -23,22 +23,22 @@ class SpectrumView;
 /// above the band and the mains lines. The plot's context menu copies the
 /// densities as CSV. The panel only shows what it is given: the window
 /// computes the spectra with Settings() and hands them over.
-class SpectrumPanel : public QWidget {
+class DensityPanel : public QWidget {
  public:
-  explicit SpectrumPanel(QWidget* parent = nullptr);
+  explicit DensityPanel(QWidget* parent = nullptr);
 
   /// The resolution and band picked.
-  analysis::SpectrumSettings Settings() const;
+  analysis::DensitySettings Settings() const;
   /// Called whenever the resolution or the band changes.
   void OnSettingsChanged(std::function<void()> handler) { m_settingsChanged = std::move(handler); }
 
   /// Shows `spectra`, computed with Settings() over [from, to] seconds from
   /// the log's start; `selected`: the span is a selection (otherwise the whole view).
-  void SetSpectra(analysis::SpanSpectra spectra, double from, double to, bool selected);
+  void SetDensities(analysis::SpanDensities spectra, double from, double to, bool selected);
   /// Shows nothing but the hint to open a log and select a span.
   void Clear();
-  /// The shown densities as CSV (see analysis::SpectrumCsv).
-  std::string Csv() const { return analysis::SpectrumCsv(m_spectra); }
+  /// The shown densities as CSV (see analysis::DensityCsv).
+  std::string Csv() const { return analysis::DensityCsv(m_spectra); }
 
  private:
   void SettingsChanged();
@@ -49,9 +49,9 @@ class SpectrumPanel : public QWidget {
   QComboBox* m_resolution;
   QDoubleSpinBox* m_bandFrom;
   QDoubleSpinBox* m_bandTo;
-  SpectrumView* m_plot;
+  DensityView* m_plot;
   QTableWidget* m_table;
-  analysis::SpanSpectra m_spectra;
+  analysis::SpanDensities m_spectra;
   std::function<void()> m_settingsChanged;
 };
 

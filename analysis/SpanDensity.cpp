@@ -1,4 +1,4 @@
-#include "analysis/SpanSpectrum.h"
+#include "analysis/SpanDensity.h"
 
 #include <limits>
 
@@ -9,9 +9,9 @@
 
 namespace analysis {
 
-SpanSpectra SpanSpectrum(const LogSession& session, double from, double to, const std::array<bool, 8>& channels,
-                         const SpectrumSettings& settings) {
-  SpanSpectra result;
+SpanDensities SpanDensity(const LogSession& session, double from, double to, const std::array<bool, 8>& channels,
+                         const DensitySettings& settings) {
+  SpanDensities result;
   uint64_t first = 0;
   uint64_t end = 0;
   FramesWithin(session.Times(), from, to, first, end);
@@ -24,7 +24,7 @@ SpanSpectra SpanSpectrum(const LogSession& session, double from, double to, cons
   for (int channel = 1; channel <= session.Channels() && channel <= static_cast<int>(channels.size()); ++channel) {
     if (!channels[static_cast<size_t>(channel - 1)]) continue;
     const ChannelArrays arrays = ReadChannel(session, channel, first, end, acOnly);
-    ChannelSpectrum c;
+    ChannelDensity c;
     c.channel = channel;
     c.spectrum = WelchSpectrum(arrays.ac.data(), arrays.ac.size(), result.frameRate, settings.resolution);
     c.bandRms = BandRms(c.spectrum, settings.bandFrom, settings.bandTo);
@@ -38,16 +38,16 @@ SpanSpectra SpanSpectrum(const LogSession& session, double from, double to, cons
   return result;
 }
 
-std::string SpectrumCsv(const SpanSpectra& spectra) {
+std::string DensityCsv(const SpanDensities& spectra) {
   std::string csv = "frequency_hz";
-  for (const ChannelSpectrum& c : spectra.channels) csv += ",channel_" + std::to_string(c.channel);
+  for (const ChannelDensity& c : spectra.channels) csv += ",channel_" + std::to_string(c.channel);
   csv += '\n';
   if (spectra.channels.empty() || spectra.channels.front().spectrum.averages == 0) return csv;
   // Every channel of a span has the same frames, so the same bins.
   const Spectrum& bins = spectra.channels.front().spectrum;
   for (size_t k = 1; k < bins.psd.size(); ++k) {
     csv += FormatNumber(bins.Frequency(k));
-    for (const ChannelSpectrum& c : spectra.channels) csv += ',' + FormatNumber(c.spectrum.Density(k));
+    for (const ChannelDensity& c : spectra.channels) csv += ',' + FormatNumber(c.spectrum.Density(k));
     csv += '\n';
   }
   return csv;

@@ -7,8 +7,8 @@
 #include <fstream>
 
 #include "analysis/LogLoader.h"
-#include "analysis/SpanSpectrum.h"
-#include "review/SpectrumPanel.h"
+#include "analysis/SpanDensity.h"
+#include "review/DensityPanel.h"
 #include "review/TraceColors.h"
 #include "tests/support/ScratchDirectory.h"
 #include "tests/support/SimulatedRecording.h"
@@ -19,7 +19,7 @@ constexpr std::array<bool, 8> kTwoChannels{true, true};
 
 // A simulated log of two channels with a tone in the band and one folded
 // back from above the Nyquist frequency, written and read back as the window reads it.
-class SpectrumPanelTest : public testing::Test {
+class DensityPanelTest : public testing::Test {
  protected:
   void SetUp() override {
     sim::KnownTruth truth;
@@ -37,20 +37,20 @@ class SpectrumPanelTest : public testing::Test {
   }
 
   void Show(double from, double to) {
-    m_panel.SetSpectra(analysis::SpanSpectrum(m_session, from, to, kTwoChannels, m_panel.Settings()), from, to, true);
+    m_panel.SetDensities(analysis::SpanDensity(m_session, from, to, kTwoChannels, m_panel.Settings()), from, to, true);
   }
   QString Cell(int row, int column) const { return m_panel.findChild<QTableWidget*>()->item(row, column)->text(); }
   QString Caption() const { return m_panel.findChild<QLabel*>()->text(); }
 
   support::ScratchDirectory m_scratch;
   analysis::LogSession m_session;
-  review::SpectrumPanel m_panel;
+  review::DensityPanel m_panel;
 };
 
 // Past the AC trace's settling: each channel's band RMS is the in-band
 // tone's, the folded 200 Hz line is named as the fourth harmonic of 50 Hz,
 // and the plot draws each channel's curve in its AC colour.
-TEST_F(SpectrumPanelTest, ShowsTheTonesOfASettledSpan) {
+TEST_F(DensityPanelTest, ShowsTheTonesOfASettledSpan) {
   Show(30, 60);
   ASSERT_EQ(m_panel.findChild<QTableWidget*>()->rowCount(), 2);
   const QImage image = m_panel.grab().toImage();
@@ -81,7 +81,7 @@ TEST_F(SpectrumPanelTest, ShowsTheTonesOfASettledSpan) {
 // A selection shorter than a segment at the picked resolution, and crossing
 // fewer than two whole seconds: one average over the whole selection, at the
 // frame rate the whole log measures.
-TEST_F(SpectrumPanelTest, ShortSelectionTakesOneAverageAndTheLogsRate) {
+TEST_F(DensityPanelTest, ShortSelectionTakesOneAverageAndTheLogsRate) {
   Show(40.2, 41.1);
   EXPECT_TRUE(Caption().contains("1 average,")) << Caption().toStdString();
   EXPECT_TRUE(Caption().contains("333.3 frames/s measured over the whole log")) << Caption().toStdString();

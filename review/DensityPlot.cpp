@@ -1,4 +1,4 @@
-#include "review/SpectrumPlot.h"
+#include "review/DensityPlot.h"
 
 #include <QFontMetricsF>
 #include <QObject>
@@ -54,10 +54,10 @@ QString DecadeText(int decade) { return QString::number(std::pow(10.0, decade), 
 
 /// The density axis's range: whole decades around the curves' values, at
 /// most kDensityDecades below the highest one.
-void DensityRange(const std::vector<SpectrumCurve>& curves, double& lo, double& hi) {
+void DensityRange(const std::vector<DensityCurve>& curves, double& lo, double& hi) {
   double top = 0;
   double bottom = std::numeric_limits<double>::infinity();
-  for (const SpectrumCurve& curve : curves) {
+  for (const DensityCurve& curve : curves) {
     for (double d : curve.densities) {
       if (!(d > 0) || !std::isfinite(d)) continue;
       top = std::max(top, d);
@@ -75,9 +75,9 @@ void DensityRange(const std::vector<SpectrumCurve>& curves, double& lo, double& 
   if (lo >= hi) lo = hi / 10;
 }
 
-class SpectrumPainter {
+class DensityPainter {
  public:
-  SpectrumPainter(QPainter& painter, const QRectF& area, const SpectrumPicture& picture)
+  DensityPainter(QPainter& painter, const QRectF& area, const DensityPicture& picture)
       : m_painter(painter), m_area(area), m_picture(picture), m_metrics(painter.font()) {}
 
   void Draw() {
@@ -106,7 +106,7 @@ class SpectrumPainter {
   bool Layout() {
     double fLo = std::numeric_limits<double>::infinity();
     double fHi = 0;
-    for (const SpectrumCurve& curve : m_picture.curves) {
+    for (const DensityCurve& curve : m_picture.curves) {
       if (curve.frequencies.empty()) continue;
       fLo = std::min(fLo, curve.frequencies.front());
       fHi = std::max(fHi, curve.frequencies.back());
@@ -177,7 +177,7 @@ class SpectrumPainter {
 
   /// A curve with its bins gathered per pixel column: a fine resolution puts
   /// thousands of bins into the top decade's few hundred columns.
-  void DrawCurve(const SpectrumCurve& curve) {
+  void DrawCurve(const DensityCurve& curve) {
     QPolygonF points;
     const double floorValue = m_y.lo / 10;
     bool open = false;
@@ -213,13 +213,13 @@ class SpectrumPainter {
   }
 
   void DrawCurves() {
-    for (const SpectrumCurve& curve : m_picture.curves) DrawCurve(curve);
+    for (const DensityCurve& curve : m_picture.curves) DrawCurve(curve);
   }
 
   void DrawMarks() {
     const double line = m_metrics.height();
     for (size_t i = 0; i < m_picture.marks.size(); ++i) {
-      const SpectrumMark& mark = m_picture.marks[i];
+      const DensityMark& mark = m_picture.marks[i];
       if (mark.frequency < m_x.lo || mark.frequency > m_x.hi) continue;
       const double x = m_x.Map(mark.frequency);
       m_painter.setPen(QPen(kMark, 0, Qt::DotLine));
@@ -264,7 +264,7 @@ class SpectrumPainter {
 
   QPainter& m_painter;
   QRectF m_area;
-  const SpectrumPicture& m_picture;
+  const DensityPicture& m_picture;
   QFontMetricsF m_metrics;
   QRectF m_plot;
   LogAxis m_x;
@@ -273,8 +273,8 @@ class SpectrumPainter {
 
 }  // namespace
 
-void DrawSpectrum(QPainter& painter, const QRectF& area, const SpectrumPicture& picture) {
-  SpectrumPainter(painter, area, picture).Draw();
+void DrawDensity(QPainter& painter, const QRectF& area, const DensityPicture& picture) {
+  DensityPainter(painter, area, picture).Draw();
 }
 
 }  // namespace review
