@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <numeric>
 #include <thread>
 
@@ -70,23 +71,39 @@ std::vector<std::string> OnDisplay(const std::string& number) {
   return environment;
 }
 
-TEST(ReviewOnDisplay, ShowsTheTracesOfALogAndFollowsItsNewLines) {
-  support::ScratchDirectory scratch;
-  const std::string log = (scratch.Path() / "2026-12-07_14-00-00.csv").string();
-  std::ofstream writer(log, std::ios::binary);
+/// A log written in a scratch folder, opened by the review program on a
+/// display of its own, with this process's Qt on the same display.
+class ReviewOnDisplay : public ::testing::Test {
+ protected:
+  /// Writes a log of `shape`, leaving it open for more lines, and starts the program on it.
+  void Open(const support::SyntheticLog& shape) {
+    m_writer.open(m_log, std::ios::binary);
+    support::WriteSyntheticLog(m_writer, shape);
+    m_writer.flush();
+    m_xvfb = std::make_unique<e2e::VirtualDisplay>();
+    ASSERT_FALSE(m_xvfb->Number().empty()) << "Xvfb did not start";
+    m_review = std::make_unique<support::ChildProcess>(ReviewCommand(m_log), OnDisplay(m_xvfb->Number()));
+    m_application = std::make_unique<QGuiApplication>(m_argc, m_argv);
+  }
+
+  support::ScratchDirectory m_scratch;
+  const std::string m_log = (m_scratch.Path() / "2026-12-07_14-00-00.csv").string();
+  std::ofstream m_writer;
+  std::unique_ptr<e2e::VirtualDisplay> m_xvfb;
+  std::unique_ptr<support::ChildProcess> m_review;
+
+ private:
+  int m_argc = 1;
+  char m_name[4] = "e2e";
+  char* m_argv[2] = {m_name, nullptr};
+  std::unique_ptr<QGuiApplication> m_application;
+};
+
+TEST_F(ReviewOnDisplay, ShowsTheTracesOfALogAndFollowsItsNewLines) {
   support::SyntheticLog shape;
   shape.seconds = 8;
   shape.channels = 2;
-  support::WriteSyntheticLog(writer, shape);
-  writer.flush();
-
-  e2e::VirtualDisplay xvfb;
-  ASSERT_FALSE(xvfb.Number().empty()) << "Xvfb did not start";
-  support::ChildProcess review(ReviewCommand(log), OnDisplay(xvfb.Number()));
-  int argc = 1;
-  char name[] = "e2e";
-  char* argv[] = {name, nullptr};
-  QGuiApplication application(argc, argv);
+  ASSERT_NO_FATAL_FAILURE(Open(shape));
   auto grab = [] {
     return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
   };
@@ -109,9 +126,9 @@ TEST(ReviewOnDisplay, ShowsTheTracesOfALogAndFollowsItsNewLines) {
   // Channel 1 then stays at full scale for four seconds: a flat line, one
   // row of the DC pane, over the last third of the view.
   for (const char* second : {"14:00:08", "14:00:09", "14:00:10", "14:00:11"}) {
-    for (int i = 0; i < 333; ++i) writer << support::LogLineText(second, {65535, 30000}, {24, 24});
+    for (int i = 0; i < 333; ++i) m_writer << support::LogLineText(second, {65535, 30000}, {24, 24});
   }
-  writer << support::LogLineText("14:00:12", {0, 0}, {24, 24}).substr(0, 12) << std::flush;
+  m_writer << support::LogLineText("14:00:12", {0, 0}, {24, 24}).substr(0, 12) << std::flush;
   const bool followed = support::WaitUntil(
       [&] {
         screen = grab();
@@ -123,26 +140,15 @@ TEST(ReviewOnDisplay, ShowsTheTracesOfALogAndFollowsItsNewLines) {
   EXPECT_TRUE(followed) << "the appended lines did not appear; see " << saved;
 }
 
-TEST(ReviewOnDisplay, CopiesTheStatisticsOfTheWholeViewAsCsv) {
-  support::ScratchDirectory scratch;
-  const std::string log = (scratch.Path() / "2026-12-07_14-00-00.csv").string();
-  std::ofstream writer(log, std::ios::binary);
-  support::WriteSyntheticLog(writer, {14 * 3600, 6, 333, 2, true});
-  writer.close();
-  e2e::VirtualDisplay xvfb;
-  ASSERT_FALSE(xvfb.Number().empty()) << "Xvfb did not start";
-  support::ChildProcess review(ReviewCommand(log), OnDisplay(xvfb.Number()));
-  int argc = 1;
-  char name[] = "e2e";
-  char* argv[] = {name, nullptr};
-  QGuiApplication application(argc, argv);
+TEST_F(ReviewOnDisplay, CopiesTheStatisticsOfTheWholeViewAsCsv) {
+  ASSERT_NO_FATAL_FAILURE(Open({14 * 3600, 6, 333, 2, true}));
   // Without a selection the panel covers the whole view, which shows the
   // whole log once read: every frame counts, on both traces of both channels.
   const QString frames = QString::number(6 * 333);
   QString csv;
   const bool copied = support::WaitUntil(
       [&] {
-        if (!e2e::PressKeys(xvfb.Number(), "Dez Idure Review", "ctrl+shift+c")) return false;
+        if (!e2e::PressKeys(m_xvfb->Number(), "Dez Idure Review", "ctrl+shift+c")) return false;
         csv = QGuiApplication::clipboard()->text();
         return csv.startsWith("channel,trace,n,mean,") && csv.count(",DC," + frames + ",") == 2 &&
                csv.count(",AC," + frames + ",") == 2;
