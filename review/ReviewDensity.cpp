@@ -1,7 +1,6 @@
 // The review window's Spectrum dock: its construction and its
 // recomputation, kept apart from the window's other panels.
 #include <QDockWidget>
-#include <QProgressBar>
 
 #include "analysis/SpanDensity.h"
 #include "review/ReviewWindow.h"
@@ -22,9 +21,7 @@ void ReviewWindow::BuildDensityDock() {
 }
 
 bool ReviewWindow::UpdateDensity() {
-  // As the statistics: nothing while hidden or while the log is still being read.
-  const bool loading = !m_progress->isHidden();
-  if (!m_follower || loading || !m_densityDock->isVisible()) return false;
+  if (!PanelWanted(m_densityDock)) return false;
   const PlotView& view = m_view->View();
   const bool selected = m_view->HasSelection();
   double from = 0;

@@ -231,12 +231,16 @@ void ReviewWindow::ApplyVisibility() {
   m_densityPace.Request();
 }
 
-bool ReviewWindow::UpdateStatistics() {
+bool ReviewWindow::PanelWanted(const QDockWidget* dock) const {
   // A hidden panel costs nothing; showing it again recomputes. While a log
   // loads, its growing whole would be recomputed at every poll and hold up
   // the reader: the panel waits until the log is read.
   const bool loading = !m_progress->isHidden();
-  if (!m_follower || loading || !m_statisticsDock->isVisible()) return false;
+  return m_follower && !loading && dock->isVisible();
+}
+
+bool ReviewWindow::UpdateStatistics() {
+  if (!PanelWanted(m_statisticsDock)) return false;
   const PlotView& view = m_view->View();
   const bool selected = m_view->HasSelection();
   double from = 0;
@@ -290,9 +294,7 @@ void ReviewWindow::ScheduleNoise(bool soon) {
 }
 
 void ReviewWindow::UpdateNoise() {
-  // As the statistics: nothing while hidden or loading; showing it or the end of loading recomputes.
-  const bool loading = !m_progress->isHidden();
-  if (!m_follower || loading || !m_noiseDock->isVisible()) return;
+  if (!PanelWanted(m_noiseDock)) return;
   const PlotView& view = m_view->View();
   analysis::NoiseMarks marks{view.quietSpans, view.walkSpans, {}};
   marks.settling.k = m_noise->SettlingK();

@@ -74,6 +74,8 @@ class ReviewWindow : public QMainWindow {
   void BuildDensityDock();
   /// Recomputes the Spectrum dock for the selection, or the whole view without one.
   bool UpdateDensity();
+  /// True when the panel in `dock` is to be computed: a log is open and read, and the dock is shown.
+  bool PanelWanted(const QDockWidget* dock) const;
   /// A dock of the window holding `panel`, closable and movable, named for saved layouts; not yet placed.
   QDockWidget* PanelDock(const QString& title, const char* name, QWidget* panel);
 
